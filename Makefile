@@ -1,0 +1,43 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Everything builds out of tree under build/.
+
+JOBS       ?= $(shell nproc)
+BUILD      := build
+CMAKE_GEN  := cmake -S . -G "Unix Makefiles"
+WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
+PLUGIN     := $(BUILD)/release/corvane-velmora-xy3-2d.so
+VST_DIR    := $(or $(firstword $(subst :, ,$(VST_PATH))),$(HOME)/.vst)
+
+.PHONY: all deps run test test-release test-m32 test-tsan test-fuzz bench fuzz install clean
+
+all: release
+
+deps:
+	@scripts/install-deps.sh
+
+release: deps
+	@$(CMAKE_GEN) -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
+	@cmake --build $(BUILD)/release -j $(JOBS)
+
+# The main job on its built-in default: a short demonstration render.
+run: release
+	@scripts/run-demo.sh $(BUILD)/release
+
+test: deps
+	@scripts/run-tests.sh
+
+bench: deps
+	@$(CMAKE_GEN) -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_GUI=OFF -DVELMORA_HOST=OFF -DVELMORA_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)/bench -j $(JOBS)
+	@$(BUILD)/bench/bench/velmora_bench
+
+fuzz: deps
+	@scripts/run-fuzz.sh $(or $(SECONDS),600)
+
+install: release
+	@mkdir -p "$(VST_DIR)"
+	@cp $(PLUGIN) "$(VST_DIR)/"
+	@echo "installed $(notdir $(PLUGIN)) into $(VST_DIR)"
+
+clean:
+	rm -rf $(BUILD)
