@@ -1,0 +1,67 @@
+#pragma once
+
+// The seven parameters of the encoder effect in one place: index, the texts a
+// host shows, the mapping between the host's normalised value and the
+// encoder's quantity, and the units a person types them in. The effect and
+// the command-line host both read this table, so they cannot disagree.
+
+enum ParameterIndex {
+    kAzimuth = 0,
+    kElevation,
+    kX,
+    kY,
+    kZ,
+    kDistance,
+    kCompensationDistance,
+    kNumParameters
+};
+
+// How a parameter's value text is made from its encoder quantity.
+enum class ValueText {
+    Degrees,     // rounded whole degrees
+    Metres,      // two decimals, cut rather than rounded
+    MetresOrOff  // as Metres, but "off" at the 4 m sentinel
+};
+
+struct ParameterInfo {
+    const char* name;        // the host's parameter name
+    const char* label;       // the unit label next to the value text
+    const char* key;         // the short name people type on a command line
+    ValueText text;
+    double userScale;        // user units per encoder unit (degrees per radian, or 1)
+    double userMinimum;      // range in user units that normalised 0..1 covers
+    double userMaximum;
+};
+
+class ParameterTable {
+public:
+    static constexpr int kCount = kNumParameters;
+    // Distance and compensation distance at exactly this value mean "far source"
+    // and "compensation off".
+    static constexpr float kOffSentinel = 4.0f;
+    // Longest value text, without its terminator.
+    static constexpr int kMaxValueTextLength = 8;
+
+    static bool isValidIndex(int index) { return index >= 0 && index < kCount; }
+    static const ParameterInfo& info(int index);
+
+    // A host value worth acting on: finite and not absurdly far outside 0..1
+    // (further out, the mapped quantities overflow the encoder's arithmetic).
+    static bool acceptsValue(float normalised);
+
+    // Normalised value -> encoder quantity (radians or metres), and back.
+    static float toEncoder(int index, float normalised);
+    static float toNormalised(int index, float encoderValue);
+
+    // User units (degrees or metres) <-> normalised value.
+    static double userFromNormalised(int index, float normalised);
+    static float normalisedFromUser(int index, double userValue);
+
+    // Whole degrees as the value text shows them, saturated so that any angle
+    // fits the display.
+    static int roundedDegrees(float radians);
+
+    // Index of the parameter a person means by `text`: its key or its name,
+    // case and surrounding blanks ignored. -1 when nothing matches.
+    static int findByKeyOrName(const char* text);
+};

@@ -1,0 +1,120 @@
+// velmora demo [DIR]: the built-in demonstration, run by `make run`.
+
+#include "host/CommandLine.h"
+#include "host/CommandRegistry.h"
+#include "host/DemoPicture.h"
+#include "host/DemoScene.h"
+#include "host/HostError.h"
+#include "host/PendingOutput.h"
+#include "host/PluginHost.h"
+#include "host/ProgressBar.h"
+#include "host/Renderer.h"
+#include "host/SoundFileWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+const char kUsage[] = "[DIR] [--plugin PATH]";
+const char kDefaultFolder[] = "velmora-demo";
+constexpr int kBlock = 64;
+
+void writeSource(const std::string& path, const std::vector<float>& source)
+{
+    PendingOutput pending(path);
+    SoundFileWriter writer(pending.temporaryPath(), path, SoundFileWriter::Kind::PlainWav, 1,
+                           DemoScene::kSampleRate);
+    const float* channels[] = {source.data()};
+    writer.write(channels, static_cast<int>(source.size()));
+    writer.close();
+    pending.commit();
+}
+
+std::vector<std::vector<float>> encode(PluginHost& host, const std::vector<float>& source)
+{
+    const Automation path = DemoScene::pathAutomation();
+    for (const auto& event : path.events())
+        if (event.seconds <= 0.0)
+            host.setParameter(event.index, event.normalised);
+    host.start(static_cast<float>(DemoScene::kSampleRate), kBlock);
+    std::vector<std::vector<float>> channels(static_cast<size_t>(host.record().numOutputs));
+    size_t position = 0;
+    Renderer renderer(host, kBlock);
+    ProgressBar quiet(0, false);
+    renderer.render(
+        [&](float* samples, int count) {
+            const size_t n = std::min(static_cast<size_t>(count), source.size() - position);
+            std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(position), n, samples);
+            position += n;
+            return static_cast<int>(n);
+        },
+        path,
+        [&](const float* const* outputs, int frames) {
+            for (size_t c = 0; c < channels.size(); ++c)
+                channels[c].insert(channels[c].end(), outputs[c], outputs[c] + frames);
+        },
+        quiet);
+    return channels;
+}
+
+void writeEncoded(const std::string& path, const std::vector<std::vector<float>>& channels)
+{
+    PendingOutput pending(path);
+    SoundFileWriter writer(pending.temporaryPath(), path, SoundFileWriter::Kind::AmbisonicBFormat,
+                           static_cast<int>(channels.size()), DemoScene::kSampleRate);
+    std::vector<const float*> pointers;
+    for (const auto& channel : channels)
+        pointers.push_back(channel.data());
+    writer.write(pointers.data(), static_cast<int>(channels[0].size()));
+    writer.close();
+    pending.commit();
+}
+
+void writePicture(const std::string& path, const std::vector<std::vector<float>>& channels)
+{
+    PendingOutput pending(path);
+    DemoPicture::write(pending.temporaryPath(), channels);
+    pending.commit();
+}
+
+int demo(const std::vector<std::string>& arguments)
+{
+    const CommandLine line(arguments, {"plugin"}, {});
+    line.expectPositional(0, 1, std::string("demo ") + kUsage);
+    const std::string folder = line.positional().empty() ? kDefaultFolder : line.positional()[0];
+    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
+    if (!host.isOwnEncoder() || host.record().numOutputs != 7)
+        throw HostError(host.path() + ": the demonstration needs the Velmora encoder plug-in");
+
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw HostError("cannot create " + folder + ": " + error.message());
+    const std::string sourcePath = folder + "/source.wav";
+    const std::string encodedPath = folder + "/encoded.amb";
+    const std::string picturePath = folder + "/picture.png";
+
+    const std::vector<float> source = DemoScene::sourceSignal();
+    const auto channels = encode(host, source);
+    writeSource(sourcePath, source);
+    writeEncoded(encodedPath, channels);
+    writePicture(picturePath, channels);
+
+    std::printf("Demonstration: a source circles the listener once at 3 m, then passes 0.55 m to the left,\n"
+                "encoded with near-field compensation for a 2 m loudspeaker ring (%.0f s at %d Hz).\n\n",
+                DemoScene::durationSeconds(), DemoScene::kSampleRate);
+    std::printf("  source   %s   the synthesised mono source\n", sourcePath.c_str());
+    std::printf("  encoded  %s   B-format W X Y U V P Q (FuMa, 32-bit float WAVE-EX)\n", encodedPath.c_str());
+    std::printf("  picture  %s   the path from above and the level of eight loudspeakers\n\n",
+                picturePath.c_str());
+    std::printf("To use the plug-in in a DAW: `make install` copies corvane-velmora-xy3-2d.so into ~/.vst\n"
+                "(or the first folder of $VST_PATH). Rescan plug-ins, insert \"Corvane Velmora XY 3 - 2d\" on a\n"
+                "mono track and send its seven outputs to a third-order horizontal B-format bus.\n");
+    return 0;
+}
+
+const CommandRegistration registration({"demo", kUsage, "render the built-in demonstration into DIR", demo});
+
+} // namespace

@@ -1,0 +1,97 @@
+// velmora info: what a host learns about a plug-in.
+
+#include "host/CommandLine.h"
+#include "host/CommandRegistry.h"
+#include "host/PluginHost.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] = "[--plugin PATH]";
+
+std::string fourCharacters(VstInt32 id)
+{
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>((static_cast<uint32_t>(id) >> shift) & 0xff);
+        text += (c >= 0x20 && c < 0x7f) ? c : '?';
+    }
+    return text;
+}
+
+std::string pinLabel(PluginHost& host, VstInt32 opcode, int index)
+{
+    VstPinProperties pin;
+    std::memset(&pin, 0, sizeof pin);
+    if (host.dispatch(opcode, index, 0, &pin) == 0)
+        return "";
+    pin.label[sizeof pin.label - 1] = '\0';
+    return pin.label;
+}
+
+void printPins(PluginHost& host, const char* title, VstInt32 opcode, int count)
+{
+    std::printf("%-10s %d:", title, count);
+    for (int i = 0; i < count; ++i) {
+        const std::string label = pinLabel(host, opcode, i);
+        std::printf(" %s", label.empty() ? "-" : label.c_str());
+    }
+    std::printf("\n");
+}
+
+void printParameters(PluginHost& host)
+{
+    const AEffect& effect = host.record();
+    std::printf("parameters %d:\n", effect.numParams);
+    for (int i = 0; i < effect.numParams; ++i) {
+        const std::string name = host.text(effGetParamName, i);
+        const std::string display = host.text(effGetParamDisplay, i);
+        const std::string label = host.text(effGetParamLabel, i);
+        std::printf("  %2d  %-22s %8s %-8s (%.6f)\n", i, ("\"" + name + "\"").c_str(), display.c_str(),
+                    label.c_str(), static_cast<double>(host.getParameter(i)));
+    }
+}
+
+void printPrograms(PluginHost& host)
+{
+    const AEffect& effect = host.record();
+    std::printf("programs   %d:", effect.numPrograms);
+    for (int i = 0; i < effect.numPrograms; ++i) {
+        const std::string name = host.text(effGetProgramNameIndexed, i);
+        std::printf("%s\"%s\"", i == 0 ? " " : ", ", name.c_str());
+    }
+    std::printf("\n");
+}
+
+int info(const std::vector<std::string>& arguments)
+{
+    const CommandLine line(arguments, {"plugin"}, {});
+    line.expectPositional(0, 0, std::string("info ") + kUsage);
+    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
+    const AEffect& effect = host.record();
+    std::printf("plug-in    %s\n", host.path().c_str());
+    std::printf("name       %s\n", host.text(effGetEffectName).c_str());
+    std::printf("vendor     %s\n", host.text(effGetVendorString).c_str());
+    std::printf("product    %s\n", host.text(effGetProductString).c_str());
+    std::printf("version    %ld (vendor), %d (effect), VST %ld\n",
+                static_cast<long>(host.dispatch(effGetVendorVersion)), effect.version,
+                static_cast<long>(host.dispatch(effGetVstVersion)));
+    std::printf("unique id  %s (0x%08x)\n", fourCharacters(effect.uniqueID).c_str(),
+                static_cast<unsigned>(effect.uniqueID));
+    std::printf("category   %ld\n", static_cast<long>(host.dispatch(effGetPlugCategory)));
+    std::printf("flags      0x%x%s%s\n", static_cast<unsigned>(effect.flags),
+                (effect.flags & effFlagsHasEditor) ? " editor" : "",
+                (effect.flags & effFlagsCanReplacing) ? " replacing" : "");
+    printPins(host, "inputs", effGetInputProperties, effect.numInputs);
+    printPins(host, "outputs", effGetOutputProperties, effect.numOutputs);
+    printParameters(host);
+    printPrograms(host);
+    return 0;
+}
+
+const CommandRegistration registration({"info", kUsage, "identity, pins, parameters and programs of a plug-in",
+                                        info});
+
+} // namespace

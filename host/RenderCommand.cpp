@@ -1,0 +1,104 @@
+// velmora render IN OUT: encodes a mono sound file with the plug-in.
+
+#include "host/Automation.h"
+#include "host/CommandLine.h"
+#include "host/CommandRegistry.h"
+#include "host/HostError.h"
+#include "host/ParameterResolver.h"
+#include "host/PendingOutput.h"
+#include "host/PluginHost.h"
+#include "host/ProgressBar.h"
+#include "host/Renderer.h"
+#include "host/SoundFileReader.h"
+#include "host/SoundFileWriter.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kDefaultBlock = 64;
+constexpr int kLargestBlock = 65536;
+constexpr int kLargestRate = 1536000;
+// Files shorter than this finish before a progress bar would help.
+constexpr double kProgressWorthSeconds = 5.0;
+
+const char kUsage[] = "IN OUT [--set NAME=VALUE]... [--program N] [--automation FILE] [--block N]\n"
+                      "             [--channel N] [--rate HZ] [--wav] [--plugin PATH]";
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+void selectProgram(PluginHost& host, const CommandLine& line)
+{
+    if (!line.has("program"))
+        return;
+    const int count = host.record().numPrograms;
+    if (count < 1)
+        throw HostError("--program: the plug-in has no programs");
+    const int program = line.integer("program", 1, 1, count);
+    host.dispatch(effSetProgram, 0, program - 1);
+}
+
+int render(const std::vector<std::string>& arguments)
+{
+    const CommandLine line(arguments, {"set", "program", "automation", "block", "channel", "rate", "plugin"},
+                           {"wav"});
+    line.expectPositional(2, 2, std::string("render ") + kUsage);
+    const std::string in = line.positional()[0];
+    const std::string out = line.positional()[1];
+    const int block = line.integer("block", kDefaultBlock, 1, kLargestBlock);
+    SoundFileReader::Options readOptions;
+    readOptions.channel = line.integer("channel", 0, 1, 1 << 16);
+    readOptions.rawRate = line.integer("rate", 0, 1, kLargestRate);
+
+    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
+    const int outputs = host.record().numOutputs;
+    if (outputs < 1)
+        throw HostError(host.path() + ": the plug-in has no audio outputs");
+    const ParameterResolver resolver(host.isOwnEncoder(), host.parameterNames());
+    std::vector<ParameterResolver::Assignment> settings;
+    for (const std::string& text : line.values("set"))
+        settings.push_back(resolver.assignment(text));
+    const Automation automation =
+        line.has("automation") ? Automation::load(line.value("automation"), resolver) : Automation();
+
+    SoundFileReader reader(in, readOptions);
+    if (sameFile(in, out))
+        throw HostError(out + " is the input file; choose another output");
+
+    // The starting position is set before playback starts, so that the
+    // first block begins there instead of gliding from the default.
+    selectProgram(host, line);
+    for (const auto& setting : settings)
+        host.setParameter(setting.index, setting.normalised);
+    for (const auto& event : automation.events())
+        if (event.seconds <= 0.0)
+            host.setParameter(event.index, event.normalised);
+    host.start(static_cast<float>(reader.sampleRate()), block);
+
+    PendingOutput pending(out);
+    SoundFileWriter writer(pending.temporaryPath(), out,
+                           line.has("wav") ? SoundFileWriter::Kind::PlainWav
+                                           : SoundFileWriter::Kind::AmbisonicBFormat,
+                           outputs, reader.sampleRate());
+    ProgressBar progress(reader.frames(), reader.frames() > kProgressWorthSeconds * reader.sampleRate());
+    Renderer renderer(host, block);
+    const long long frames = renderer.render(
+        [&reader](float* samples, int count) { return reader.read(samples, count); }, automation,
+        [&writer](const float* const* channels, int count) { writer.write(channels, count); },
+        progress);
+    writer.close();
+    pending.commit();
+    std::printf("wrote %s: %d channels, %d Hz, %.2f s\n", out.c_str(), outputs, reader.sampleRate(),
+                static_cast<double>(frames) / reader.sampleRate());
+    return 0;
+}
+
+const CommandRegistration registration({"render", kUsage, "encode a mono sound file into B-format", render});
+
+} // namespace

@@ -1,0 +1,39 @@
+#include "host/Renderer.h"
+
+#include <algorithm>
+
+Renderer::Renderer(PluginHost& pluginHost, int frames) : host(pluginHost), blockSize(frames)
+{
+    const AEffect& effect = host.record();
+    // At least one buffer each way, so that a plug-in that reads an input or
+    // writes an output it did not announce still finds memory there.
+    inputs.assign(static_cast<size_t>(std::max(1, effect.numInputs)), std::vector<float>(blockSize, 0.0f));
+    outputs.assign(static_cast<size_t>(std::max(1, effect.numOutputs)), std::vector<float>(blockSize, 0.0f));
+    for (auto& buffer : inputs)
+        inputPointers.push_back(buffer.data());
+    for (auto& buffer : outputs)
+        outputPointers.push_back(buffer.data());
+}
+
+long long Renderer::render(const Source& source, const Automation& automation, const Sink& sink,
+                           ProgressBar& progress)
+{
+    const auto& events = automation.events();
+    size_t nextEvent = 0;
+    long long done = 0;
+    const double rate = host.sampleRate();
+    for (;;) {
+        const int frames = source(inputs[0].data(), blockSize);
+        if (frames <= 0)
+            break;
+        const double now = static_cast<double>(done) / rate;
+        for (; nextEvent < events.size() && events[nextEvent].seconds <= now; ++nextEvent)
+            host.setParameter(events[nextEvent].index, events[nextEvent].normalised);
+        host.process(inputPointers.data(), outputPointers.data(), frames);
+        sink(outputPointers.data(), frames);
+        done += frames;
+        progress.update(done);
+    }
+    progress.finish();
+    return done;
+}

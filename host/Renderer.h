@@ -1,0 +1,32 @@
+#pragma once
+
+#include "host/Automation.h"
+#include "host/PluginHost.h"
+#include "host/ProgressBar.h"
+
+#include <functional>
+#include <vector>
+
+// Runs a mono signal through a loaded plug-in block by block, as a DAW's
+// playback does, applying automation at block boundaries.
+class Renderer {
+public:
+    // Fills up to `count` samples; returns how many, 0 at the end.
+    using Source = std::function<int(float* samples, int count)>;
+    // Receives each rendered block, one buffer per plug-in output.
+    using Sink = std::function<void(const float* const* channels, int frames)>;
+
+    Renderer(PluginHost& host, int blockSize);
+
+    // An automation event at time T takes effect at the first block boundary
+    // at or after T. Returns the number of frames rendered.
+    long long render(const Source& source, const Automation& automation, const Sink& sink, ProgressBar& progress);
+
+private:
+    PluginHost& host;
+    int blockSize;
+    std::vector<std::vector<float>> inputs;
+    std::vector<std::vector<float>> outputs;
+    std::vector<float*> inputPointers;
+    std::vector<float*> outputPointers;
+};

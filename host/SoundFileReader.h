@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sndfile.h>
+
+#include <string>
+#include <vector>
+
+// Reads one channel of a sound file in blocks, through libsndfile (any format
+// it reads). A headerless file is read as raw 32-bit float mono when the
+// caller gives its sample rate.
+class SoundFileReader {
+public:
+    struct Options {
+        int channel = 0;     // 1-based; 0: the file must be mono
+        int rawRate = 0;     // > 0: headerless 32-bit float samples at this rate
+    };
+
+    SoundFileReader(const std::string& path, const Options& options);
+    ~SoundFileReader();
+    SoundFileReader(const SoundFileReader&) = delete;
+    SoundFileReader& operator=(const SoundFileReader&) = delete;
+
+    int sampleRate() const { return info.samplerate; }
+    long long frames() const { return info.frames; }
+
+    // Reads up to `count` samples of the chosen channel; returns how many
+    // were read, 0 at the end.
+    int read(float* samples, int count);
+
+private:
+    std::string path;
+    SF_INFO info{};
+    SNDFILE* file = nullptr;
+    int channelIndex = 0;
+    std::vector<float> interleaved;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sndfile.h>
+
+#include <string>
+#include <vector>
+
+// Writes a multichannel 32-bit float sound file: either a B-format file as
+// Ambisonic tools expect it (WAVE_FORMAT_EXTENSIBLE with the Ambisonic
+// B-format subtype, the ".amb" convention) or a plain WAV.
+class SoundFileWriter {
+public:
+    enum class Kind { AmbisonicBFormat, PlainWav };
+
+    // Writes to `path`; messages name the file `shownAs` (the final name of a
+    // file written aside).
+    SoundFileWriter(const std::string& path, const std::string& shownAs, Kind kind, int channels, int sampleRate);
+    ~SoundFileWriter();
+    SoundFileWriter(const SoundFileWriter&) = delete;
+    SoundFileWriter& operator=(const SoundFileWriter&) = delete;
+
+    // Writes `frames` samples of each channel, taken from separate buffers.
+    void write(const float* const* channels, int frames);
+    // Flushes and closes; throws HostError when the data did not all arrive.
+    void close();
+
+private:
+    std::string path;
+    SNDFILE* file = nullptr;
+    int channelCount;
+    std::vector<float> interleaved;
+};

@@ -1,0 +1,45 @@
+// velmora: a command-line host that loads a VST 2.x plug-in the way a DAW
+// does and runs it on sound files.
+
+#include "host/CommandRegistry.h"
+#include "host/HostError.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+int printHelp(FILE* out)
+{
+    std::fprintf(out, "usage: velmora COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (const Command& command : CommandRegistry::all())
+        std::fprintf(out, "  %-8s %s\n           velmora %s %s\n", command.name, command.summary, command.name,
+                     command.usage);
+    return out == stdout ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return printHelp(stderr);
+    const std::string name = argv[1];
+    if (name == "help" || name == "--help" || name == "-h")
+        return printHelp(stdout);
+    const Command* command = CommandRegistry::find(name);
+    if (command == nullptr) {
+        std::fprintf(stderr, "velmora: unknown command '%s' (try: velmora help)\n", name.c_str());
+        return 2;
+    }
+    try {
+        return command->run(std::vector<std::string>(argv + 2, argv + argc));
+    } catch (const HostError& error) {
+        std::fprintf(stderr, "velmora: %s\n", error.what());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velmora: unexpected failure: %s\n", error.what());
+    }
+    return 1;
+}
