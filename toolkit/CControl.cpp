@@ -1,0 +1,54 @@
+#include "toolkit/CControl.h"
+
+#include "toolkit/CButton.h"
+#include "toolkit/CControlListener.h"
+#include "toolkit/CFrame.h"
+
+#include <cstring>
+
+CControl::CControl(const CRect& size, CControlListener* l, long t, CBitmap* background)
+    : CView(size), listener(l), tag(t) {
+  if (background) setBackground(background);
+}
+
+bool CControl::isDirty() const { return oldValue != value || CView::isDirty(); }
+
+void CControl::setDirty(bool val) {
+  CView::setDirty(val);
+  // Marking dirty also forces the value comparison to fail, so a control
+  // marked dirty is redrawn even if its value is unchanged.
+  if (val)
+    oldValue = value != -1.f ? -1.f : 0.f;
+  else
+    oldValue = value;
+}
+
+void CControl::beginEdit() {
+  if (listener) listener->controlBeginEdit(this);
+  if (pParentFrame) pParentFrame->beginEdit(tag);
+}
+
+void CControl::endEdit() {
+  if (pParentFrame) pParentFrame->endEdit(tag);
+  if (listener) listener->controlEndEdit(this);
+}
+
+void CControl::bounceValue() {
+  if (value > vmax)
+    value = vmax;
+  else if (value < vmin)
+    value = vmin;
+}
+
+bool CControl::checkDefaultValue(long button) {
+  if (button != (kControl | kLButton)) return false;
+  beginEdit();
+  value = getDefaultValue();
+  if (isDirty() && listener) listener->valueChanged(this);
+  endEdit();
+  return true;
+}
+
+bool CControl::isTypeOf(const char* type) const {
+  return std::strcmp(type, "CControl") == 0 || CView::isTypeOf(type);
+}

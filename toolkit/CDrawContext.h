@@ -1,0 +1,51 @@
+#pragma once
+
+#include "toolkit/CColor.h"
+#include "toolkit/CFont.h"
+#include "toolkit/CPoint.h"
+#include "toolkit/CRect.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+class CFrame;
+
+enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
+
+// Drawing onto the frame's back buffer, and the state of the mouse while
+// a control tracks it. Mouse tracking is polled: a control's mouse loop
+// asks for the position and the button flags (CButton) again and again.
+class CDrawContext {
+ public:
+  // Draws on target; frame (may be null) answers the mouse queries.
+  CDrawContext(CFrame* frame, cairo_surface_t* target);
+  virtual ~CDrawContext();
+
+  CDrawContext(const CDrawContext&) = delete;
+  CDrawContext& operator=(const CDrawContext&) = delete;
+
+  // Pointer position in window pixels, and the CButton flags held now.
+  virtual void getMouseLocation(CPoint& where);
+  virtual long getMouseButtons();
+
+  void setFont(CFont font) { this->font = font; }
+  void setFontColor(const CColor& color) { fontColor = color; }
+  void setFillColor(const CColor& color) { fillColor = color; }
+
+  void fillRect(const CRect& rect);
+  // One line of text, vertically centred in rect and clipped to it.
+  void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
+
+  // Restricts drawing to rect until resetClipRect().
+  void setClipRect(const CRect& rect);
+  void resetClipRect();
+
+  CFrame* getFrame() const { return frame; }
+  cairo_t* getCairo() const { return cr; }
+
+ private:
+  CFrame* frame;
+  cairo_t* cr;
+  CFont font = kNormalFont;
+  CColor fontColor = kBlackCColor;
+  CColor fillColor = kWhiteCColor;
+};
