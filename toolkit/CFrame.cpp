@@ -41,6 +41,11 @@ CFrame::~CFrame() {
   cairo_surface_destroy(backBuffer);
 }
 
+void CFrame::closeWindow() {
+  window.reset();
+  exposed = false;
+}
+
 void CFrame::setBackground(CBitmap* bitmap) {
   if (bitmap) bitmap->remember();
   if (background) background->forget();

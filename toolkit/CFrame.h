@@ -33,6 +33,8 @@ class CFrame {
 
   // True when a window was asked for and could be created.
   bool isOpen() const { return window != nullptr; }
+  // Removes the window now; the frame stays usable without one.
+  void closeWindow();
 
   void setBackground(CBitmap* background);
   CBitmap* getBackground() const { return background; }

@@ -1,0 +1,80 @@
+#include "toolkit/AEffGUIEditor.h"
+
+#include "plugin/AudioEffectX.h"
+#include "toolkit/CFrame.h"
+
+long AEffGUIEditor::knobMode = 0;
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* e) : AEffEditor(e), rect{0, 0, 0, 0} {
+  if (effect) effect->setEditor(this);
+}
+
+AEffGUIEditor::~AEffGUIEditor() {
+  // A host may destroy the effect without closing the window first.
+  delete frame;
+  frame = nullptr;
+  deleteRetiredFrame();
+}
+
+bool AEffGUIEditor::getRect(ERect** r) {
+  if (!r) return false;
+  *r = &rect;
+  return true;
+}
+
+bool AEffGUIEditor::open(void* ptr) { return AEffEditor::open(ptr); }
+
+void AEffGUIEditor::close() { AEffEditor::close(); }
+
+void AEffGUIEditor::idle() {
+  // A host that calls its editor idle from inside audioMasterIdle (sent
+  // while a control tracks the mouse) must not start a second pass.
+  if (frameBusy) return;
+  AEffEditor::idle();
+  if (!frame) return;
+  ++frameBusy;
+  frame->idle();
+  --frameBusy;
+  deleteRetiredFrame();
+}
+
+void AEffGUIEditor::setParameter(VstInt32, float) {}
+
+bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
+  knobMode = mode;
+  return true;
+}
+
+void AEffGUIEditor::doIdleStuff() {
+  ++frameBusy;
+  if (frame) frame->updateWhileTracking();
+  if (effect) effect->masterIdle();
+  if (frame) frame->syncAfterHostIdle();
+  --frameBusy;
+}
+
+void AEffGUIEditor::beginEdit(long index) {
+  if (auto* fx = dynamic_cast<AudioEffectX*>(effect)) fx->beginEdit(VstInt32(index));
+}
+
+void AEffGUIEditor::endEdit(long index) {
+  if (auto* fx = dynamic_cast<AudioEffectX*>(effect)) fx->endEdit(VstInt32(index));
+}
+
+void AEffGUIEditor::destroyFrame() {
+  if (!frame) return;
+  if (frameBusy) {
+    frame->closeWindow();
+    deleteRetiredFrame();
+    retiredFrame = frame;
+  } else {
+    delete frame;
+  }
+  frame = nullptr;
+}
+
+void AEffGUIEditor::deleteRetiredFrame() {
+  if (frameBusy) return;
+  delete retiredFrame;
+  retiredFrame = nullptr;
+}
