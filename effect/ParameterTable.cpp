@@ -20,13 +20,14 @@ constexpr int kLargestDegrees = 99999999;
 constexpr int kSmallestDegrees = -9999999;
 
 const ParameterInfo kParameters[ParameterTable::kCount] = {
-    {"Azimuth", "degrees", "azimuth", ValueText::Degrees, kDegreesPerRadian, 0.0, 360.0},
-    {"Elevation", "degrees", "elevation", ValueText::Degrees, kDegreesPerRadian, -90.0, 90.0},
-    {" x ", "m", "x", ValueText::Metres, 1.0, -4.0, 4.0},
-    {" y ", "m", "y", ValueText::Metres, 1.0, -4.0, 4.0},
-    {" z ", "m", "z", ValueText::Metres, 1.0, -4.0, 4.0},
-    {"Distance", "m", "distance", ValueText::MetresOrOff, 1.0, 0.0, 4.0},
-    {"Compensation Distance", "m", "compensation", ValueText::MetresOrOff, 1.0, 0.5, 4.0},
+    {"Azimuth", "degrees", "azimuth", ValueText::Degrees, 0.0, 360.0},
+    {"Elevation", "degrees", "elevation", ValueText::Degrees, -90.0, 90.0},
+    {" x ", "m", "x", ValueText::Metres, -4.0, 4.0},
+    {" y ", "m", "y", ValueText::Metres, -4.0, 4.0},
+    {" z ", "m", "z", ValueText::Metres, -4.0, 4.0},
+    // Runs backwards: a larger value brings the source closer.
+    {"Distance", "m", "distance", ValueText::MetresOrOff, 4.0, 0.0},
+    {"Compensation Distance", "m", "compensation", ValueText::MetresOrOff, 0.5, 4.0},
 };
 
 // Lower case with the blanks around and between words reduced to one.
@@ -101,12 +102,24 @@ float ParameterTable::toNormalised(int index, float value)
 
 double ParameterTable::userFromNormalised(int index, float normalised)
 {
-    return toEncoder(index, normalised) * info(index).userScale;
+    const ParameterInfo& p = info(index);
+    return p.userAtZero + normalised * (p.userAtOne - p.userAtZero);
 }
 
 float ParameterTable::normalisedFromUser(int index, double userValue)
 {
-    return toNormalised(index, static_cast<float>(userValue / info(index).userScale));
+    const ParameterInfo& p = info(index);
+    return static_cast<float>((userValue - p.userAtZero) / (p.userAtOne - p.userAtZero));
+}
+
+double ParameterTable::userMinimum(int index)
+{
+    return std::fmin(info(index).userAtZero, info(index).userAtOne);
+}
+
+double ParameterTable::userMaximum(int index)
+{
+    return std::fmax(info(index).userAtZero, info(index).userAtOne);
 }
 
 int ParameterTable::roundedDegrees(float radians)

@@ -28,9 +28,8 @@ struct ParameterInfo {
     const char* label;       // the unit label next to the value text
     const char* key;         // the short name people type on a command line
     ValueText text;
-    double userScale;        // user units per encoder unit (degrees per radian, or 1)
-    double userMinimum;      // range in user units that normalised 0..1 covers
-    double userMaximum;
+    double userAtZero;       // the value in user units (degrees or metres) at normalised 0
+    double userAtOne;        // ... and at normalised 1; the mapping is linear in between
 };
 
 class ParameterTable {
@@ -56,6 +55,8 @@ public:
     // User units (degrees or metres) <-> normalised value.
     static double userFromNormalised(int index, float normalised);
     static float normalisedFromUser(int index, double userValue);
+    static double userMinimum(int index);
+    static double userMaximum(int index);
 
     // Whole degrees as the value text shows them, saturated so that any angle
     // fits the display.

@@ -79,9 +79,10 @@ float ParameterResolver::value(int index, const std::string& rawText) const
         return ParameterTable::toNormalised(index, ParameterTable::kOffSentinel);
     if (!parseNumber(text, number))
         throw HostError(name + ": '" + rawText + "' is not a number" + (hasOff ? " or off" : ""));
-    if (number < info.userMinimum || number > info.userMaximum)
-        throw HostError(name + ": " + rawText + " is out of range " + formatNumber(info.userMinimum) + ".." +
-                        formatNumber(info.userMaximum) + " " + info.label);
+    const double minimum = ParameterTable::userMinimum(index), maximum = ParameterTable::userMaximum(index);
+    if (number < minimum || number > maximum)
+        throw HostError(name + ": " + rawText + " is out of range " + formatNumber(minimum) + ".." +
+                        formatNumber(maximum) + " " + info.label);
     return ParameterTable::normalisedFromUser(index, number);
 }
 

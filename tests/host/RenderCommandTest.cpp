@@ -1,0 +1,257 @@
+// The velmora program end to end: it loads the built plug-in the way a DAW
+// does and writes real files.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr float kW = 0.70710677f;
+
+struct Result {
+    int status;
+    std::string output;  // standard output and error together
+};
+
+class VelmoraTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/velmora-test-XXXXXX";
+        folder = mkdtemp(pattern);
+    }
+
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    std::string path(const std::string& name) const { return folder + "/" + name; }
+
+    Result velmora(const std::string& arguments) const
+    {
+        const std::string log = path("log.txt");
+        const int status = std::system(("'" VELMORA_PROGRAM "' " + arguments + " >'" + log + "' 2>&1").c_str());
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::remove(log.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+    }
+
+    void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels,
+                    int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) const
+    {
+        SF_INFO info{};
+        info.samplerate = kRate;
+        info.channels = channels;
+        info.format = format;
+        SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
+        sf_close(file);
+    }
+
+    std::vector<float> readSound(const std::string& name, SF_INFO& info) const
+    {
+        info = SF_INFO{};
+        SNDFILE* file = sf_open(path(name).c_str(), SFM_READ, &info);
+        EXPECT_NE(file, nullptr) << name;
+        if (file == nullptr)
+            return {};
+        std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
+        sf_readf_float(file, samples.data(), info.frames);
+        ambisonic = sf_command(file, SFC_WAVEX_GET_AMBISONIC, nullptr, 0);
+        sf_close(file);
+        return samples;
+    }
+
+    // Files in the folder, so a test can see that nothing was left behind.
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        DIR* dir = opendir(folder.c_str());
+        while (dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.' || std::string(entry->d_name).find(".partial") != std::string::npos)
+                if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                    names.push_back(entry->d_name);
+        closedir(dir);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void writeText(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(path(name)) << text;
+    }
+
+    std::string folder;
+    mutable int ambisonic = 0;
+};
+
+std::vector<float> tone(size_t frames)
+{
+    std::vector<float> samples(frames);
+    for (size_t i = 0; i < frames; ++i)
+        samples[i] = 0.5f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
+    return samples;
+}
+
+void expectGains(const std::vector<float>& out, const std::vector<float>& in, const float (&gains)[7],
+                 size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i)
+        for (int c = 0; c < 7; ++c)
+            ASSERT_NEAR(out[i * 7 + c], in[i] * gains[c], 1e-5) << "sample " << i << " channel " << c;
+}
+
+TEST_F(VelmoraTest, RenderAppliesTheSettingsFromTheFirstSample)
+{
+    const auto in = tone(4800);
+    writeSound("in.wav", in, 1);
+    const Result result = velmora("render " + path("in.wav") + " " + path("out.amb") + " --set x=2");
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.amb", info);
+    EXPECT_EQ(info.channels, 7);
+    EXPECT_EQ(info.samplerate, kRate);
+    EXPECT_EQ(info.frames, 4800);
+    EXPECT_EQ(info.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT);
+    EXPECT_EQ(ambisonic, SF_AMBISONIC_B_FORMAT);
+    // Compensation off, 2 m in front: each order scaled by (2/4)^m.
+    const float gains[7] = {kW, 0.5f, 0.0f, 0.25f, 0.0f, 0.125f, 0.0f};
+    expectGains(out, in, gains, 0, 4800);
+}
+
+TEST_F(VelmoraTest, PlainWavOnRequestWithPolarSettings)
+{
+    const auto in = tone(1000);
+    writeSound("in.wav", in, 1);
+    const Result result =
+        velmora("render " + path("in.wav") + " " + path("out.wav") + " --wav --set azimuth=90 --block 17");
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.wav", info);
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_WAV);
+    EXPECT_NE(ambisonic, SF_AMBISONIC_B_FORMAT);
+    const float gains[7] = {kW, 0.0f, 1.0f, -1.0f, 0.0f, 0.0f, -1.0f};
+    expectGains(out, in, gains, 0, 1000);
+}
+
+TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
+{
+    const std::vector<float> in(kRate, 1.0f);
+    writeSound("in.wav", in, 1);
+    writeText("moves.txt", "# move to 2 m at a quarter second\n0.25 x 2\n");
+    const Result result = velmora("render " + path("in.wav") + " " + path("out.amb") + " --automation " +
+                                  path("moves.txt") + " --block 100");
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.amb", info);
+    const size_t change = 12000;  // 0.25 s, a multiple of the block
+    EXPECT_FLOAT_EQ(out[(change - 1) * 7 + 1], 1.0f);
+    EXPECT_LT(out[change * 7 + 1], 1.0f);
+    EXPECT_GT(out[change * 7 + 1], 0.99f) << "the gain glides rather than jumps";
+    EXPECT_NEAR(out[(kRate - 1) * 7 + 1], 0.5f, 1e-4);
+}
+
+TEST_F(VelmoraTest, ChannelPicksOneChannelOfAStereoFile)
+{
+    std::vector<float> stereo;
+    for (int i = 0; i < 100; ++i) {
+        stereo.push_back(0.1f);
+        stereo.push_back(0.2f);
+    }
+    writeSound("stereo.wav", stereo, 2);
+    const Result refused = velmora("render " + path("stereo.wav") + " " + path("out.amb"));
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.output.find("has 2 channels; choose one with --channel N"), std::string::npos)
+        << refused.output;
+    EXPECT_EQ(files(), (std::vector<std::string>{"stereo.wav"}));
+
+    const Result result = velmora("render " + path("stereo.wav") + " " + path("out.amb") + " --channel 2");
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.amb", info);
+    EXPECT_FLOAT_EQ(out[0], 0.2f * kW);
+}
+
+TEST_F(VelmoraTest, BadInputGivesOneLineAndLeavesNoFile)
+{
+    writeSound("in.wav", tone(100), 1);
+    writeText("notes.txt", "not a sound\n");
+    writeText("bad-moves.txt", "0 azimuth 0\n\n1 azimuth\n");
+    const std::string in = path("in.wav"), out = path("out.amb");
+    struct Case {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"render " + path("missing.wav") + " " + out, "missing.wav: No such file or directory"},
+        {"render " + path("notes.txt") + " " + out, "notes.txt: not a sound file"},
+        {"render " + in + " " + out + " --set height=1", "unknown parameter 'height'"},
+        {"render " + in + " " + out + " --set elevation=100", "out of range -90..90 degrees"},
+        {"render " + in + " " + out + " --set distance=5", "out of range 0..4 m"},
+        {"render " + in + " " + out + " --automation " + path("bad-moves.txt"), "bad-moves.txt:3: "},
+        {"render " + in + " " + out + " --plugin " + path("notes.txt"), "not a loadable plug-in"},
+        {"render " + in + " " + out + " --plugin " LIBC_PATH, "not a VST 2.x plug-in"},
+        {"render " + in + " " + out + " --block 0", "--block 0"},
+        {"render " + in + " " + out + " --program 17", "--program 17"},
+        {"render " + in + " " + path("no-such-folder/out.amb"), "cannot write"},
+        {"render " + in + " " + in, "is the input file"},
+        {"render " + in, "usage: velmora render"},
+    };
+    for (const Case& c : cases) {
+        const Result result = velmora(c.arguments);
+        EXPECT_NE(result.status, 0) << c.arguments;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << "\n" << result.output;
+        EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
+        EXPECT_EQ(files(), (std::vector<std::string>{"bad-moves.txt", "in.wav", "notes.txt"})) << c.arguments;
+    }
+}
+
+TEST_F(VelmoraTest, AFailedRenderKeepsAnEarlierOutput)
+{
+    writeSound("in.wav", tone(100), 1);
+    writeText("out.amb", "precious");
+    EXPECT_NE(velmora("render " + path("in.wav") + " " + path("out.amb") + " --set x=9").status, 0);
+    std::ifstream kept(path("out.amb"));
+    std::string text;
+    kept >> text;
+    EXPECT_EQ(text, "precious");
+}
+
+TEST_F(VelmoraTest, InfoShowsWhatAHostSees)
+{
+    const Result result = velmora("info");
+    ASSERT_EQ(result.status, 0) << result.output;
+    for (const char* expected : {"Corvane Velmora XY 3 - 2d", "CorVane", "Nb2q", "Mono Input", "W X Y U V P Q",
+                                 "\"Compensation Distance\"", "off", "\"Prog 16\""})
+        EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
+}
+
+TEST_F(VelmoraTest, DemoWritesItsThreeFiles)
+{
+    const Result result = velmora("demo " + path("demo"));
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    readSound("demo/encoded.amb", info);
+    EXPECT_EQ(info.channels, 7);
+    EXPECT_EQ(ambisonic, SF_AMBISONIC_B_FORMAT);
+    readSound("demo/source.wav", info);
+    EXPECT_EQ(info.channels, 1);
+    std::ifstream png(path("demo/picture.png"), std::ios::binary);
+    char magic[4] = {};
+    png.read(magic, 4);
+    EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+    EXPECT_NE(result.output.find("make install"), std::string::npos);
+}
+
+} // namespace
