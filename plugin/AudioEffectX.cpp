@@ -76,6 +76,14 @@ VstKeyCode makeKeyCode(VstInt32 index, VstIntPtr value, float opt)
     return key;
 }
 
+// Speakers are addressed from the start of the block: an arrangement may hold
+// more of them than the eight the structure declares.
+VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 channel)
+{
+    char* first = reinterpret_cast<char*>(arrangement) + offsetof(VstSpeakerArrangement, speakers);
+    return reinterpret_cast<VstSpeakerProperties*>(first) + channel;
+}
+
 VstIntPtr answer(bool result)
 {
     return result ? 1 : 0;
@@ -566,7 +574,7 @@ bool AudioEffectX::matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrang
         return false;
     (*to)->type = from->type;
     for (VstInt32 channel = 0; channel < from->numChannels; ++channel)
-        if (!copySpeaker(&(*to)->speakers[channel], &from->speakers[channel]))
+        if (!copySpeaker(speakerAt(*to, channel), speakerAt(from, channel)))
             return false;
     return true;
 }

@@ -103,24 +103,27 @@ void formatFloat(float value, char* text, VstInt32 limit)
         return;
     }
 
-    // Integer digits, from the units leftwards, as far as the width allows.
-    char digits[kFloatWidth + 1];
-    int first = kFloatWidth;
+    // Integer digits, from the units leftwards. All of them are written, even
+    // where they fill the width on their own: a number that loses its leading
+    // digits reads as a different number.
+    constexpr int kMaxIntegerDigits = 12;
+    char digits[kMaxIntegerDigits];
+    int first = kMaxIntegerDigits;
     int count = negative ? 3 : 2;
     double x = std::floor(v);
     digits[--first] = digitChar(std::fmod(x, 10.0));
     x /= 10.0;
-    while (x >= 1.0 && count < kFloatWidth) {
+    while (x >= 1.0 && first > 0) {
         digits[--first] = digitChar(std::fmod(x, 10.0));
         x /= 10.0;
         ++count;
     }
 
-    char buffer[2 * kFloatWidth + 4];
+    char buffer[kMaxIntegerDigits + kFloatWidth + 4];
     int length = 0;
     if (negative)
         buffer[length++] = '-';
-    for (int i = first; i < kFloatWidth; ++i)
+    for (int i = first; i < kMaxIntegerDigits; ++i)
         buffer[length++] = digits[i];
     buffer[length++] = '.';
 

@@ -21,5 +21,6 @@ void writeLimitedText(char* text, const char* source, VstInt32 limit);
 void formatInt(VstInt32 value, char* text, VstInt32 limit);
 
 // Eight characters of sign, digits and point, each digit truncated rather than
-// rounded; "Huge!" beyond 99999999 (below -9999999 for negative values).
+// rounded (more only when the integer digits alone need them); "Huge!" beyond
+// 99999999 (below -9999999 for negative values).
 void formatFloat(float value, char* text, VstInt32 limit);

@@ -1,0 +1,88 @@
+// What the record alone cannot show: the base state behind the requests.
+#include <gtest/gtest.h>
+
+#include "plugin/AEffEditor.h"
+#include "tests/plugin/ProbeEffect.h"
+#include "tests/plugin/RecordingHost.h"
+
+namespace {
+
+class InProcessDispatch : public ::testing::Test
+{
+protected:
+    RecordingHost host;
+    ProbeEffect effect{RecordingHost::callback};
+};
+
+TEST_F(InProcessDispatch, FreshBaseState)
+{
+    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
+    EXPECT_EQ(effect.getBlockSize(), 1024);
+    EXPECT_EQ(effect.getProgram(), 0);
+    EXPECT_EQ(effect.getAeffect()->object, static_cast<void*>(&effect));
+    EXPECT_NE(effect.getEditor(), nullptr);
+}
+
+TEST_F(InProcessDispatch, SampleRateAndBlockSizeRequests)
+{
+    EXPECT_EQ(effect.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f), 0);
+    EXPECT_EQ(effect.getSampleRate(), 48000.0f);
+    EXPECT_EQ(effect.dispatcher(effSetBlockSize, 0, 333, nullptr, 0.0f), 0);
+    EXPECT_EQ(effect.getBlockSize(), 333);
+
+    // The old combined request is not answered at this level.
+    EXPECT_EQ(effect.dispatcher(effSetBlockSizeAndSampleRate, 0, 64, nullptr, 96000.0f), 0);
+    EXPECT_EQ(effect.getSampleRate(), 48000.0f);
+    EXPECT_EQ(effect.getBlockSize(), 333);
+    effect.__setBlockSizeAndSampleRateDeprecated(64, 96000.0f);
+    EXPECT_EQ(effect.getSampleRate(), 96000.0f);
+    EXPECT_EQ(effect.getBlockSize(), 64);
+}
+
+TEST_F(InProcessDispatch, CloseThroughTheDispatcherAloneKeepsTheObject)
+{
+    EXPECT_EQ(effect.dispatcher(effClose, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(host.eventCodes().back(), probe::kClosed);
+    EXPECT_EQ(effect.getAeffect()->magic, kEffectMagic);
+}
+
+TEST_F(InProcessDispatch, QualitySettersWriteTheRecord)
+{
+    effect.__setRealtimeQualitiesDeprecated(3);
+    effect.__setOfflineQualitiesDeprecated(4);
+    effect.setInitialDelay(128);
+    effect.setUniqueID(vstFourCharCode('A', 'b', 'c', 'd'));
+    effect.setNumInputs(1);
+    effect.setNumOutputs(7);
+    const AEffect& record = *effect.getAeffect();
+    EXPECT_EQ(record.realQualities, 3);
+    EXPECT_EQ(record.offQualities, 4);
+    EXPECT_EQ(record.initialDelay, 128);
+    EXPECT_EQ(record.uniqueID, 0x41626364);
+    EXPECT_EQ(record.numOutputs, 7);
+}
+
+TEST_F(InProcessDispatch, BaseEditorDefaults)
+{
+    AEffEditor editor(&effect);
+    EXPECT_EQ(editor.getEffect(), &effect);
+    EXPECT_FALSE(editor.isOpen());
+    ERect* rect = reinterpret_cast<ERect*>(&editor);
+    EXPECT_FALSE(editor.getRect(&rect));
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_FALSE(editor.getRect(nullptr));
+    int window = 0;
+    EXPECT_FALSE(editor.open(&window));
+    EXPECT_TRUE(editor.isOpen());
+    editor.close();
+    EXPECT_FALSE(editor.isOpen());
+    VstKeyCode key{};
+    EXPECT_FALSE(editor.onKeyDown(key));
+    EXPECT_FALSE(editor.onKeyUp(key));
+    EXPECT_FALSE(editor.onWheel(1.0f));
+    EXPECT_FALSE(editor.setKnobMode(1));
+    EXPECT_EQ(editor.__mouseDeprecated(1, 2), 0);
+    EXPECT_EQ(effect.getEditor(), effect.getEditor()) << "a plain editor does not register";
+}
+
+} // namespace
