@@ -36,14 +36,14 @@ Automation Automation::parse(std::istream& in, const std::string& fileName, cons
     std::vector<Event> events;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        std::istringstream words(line);
+        std::istringstream words(line.substr(0, line.find('#')));
         std::string time, name, value, extra;
-        if (!(words >> time) || time[0] == '#')
+        if (!(words >> time))
             continue;
         try {
             if (!(words >> name >> value))
                 throw HostError("expected TIME PARAMETER VALUE");
-            if (words >> extra && extra[0] != '#')
+            if (words >> extra)
                 throw HostError("unexpected '" + extra + "' after the value");
             const double seconds = parseSeconds(time);
             const int index = resolver.index(name);

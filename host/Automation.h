@@ -8,7 +8,7 @@
 
 // Parameter changes over time, applied at block boundaries. Text form, one
 // change a line: "TIME PARAMETER VALUE", time in seconds, parameter and value
-// as for --set; blank lines and lines starting with '#' are skipped.
+// as for --set; blank lines and text after '#' are skipped.
 class Automation {
 public:
     struct Event {

@@ -54,6 +54,7 @@ void text(cairo_t* cr, double x, double y, const char* words, double size = 13.0
     cairo_set_font_size(cr, size);
     cairo_move_to(cr, x, y);
     cairo_show_text(cr, words);
+    cairo_new_path(cr);
 }
 
 // Top view: front (x) up, left (y) to the left.
@@ -80,7 +81,8 @@ void drawTopView(cairo_t* cr)
     cairo_arc(cr, cx, cy, DemoScene::kCompensationMetres * scale, 0, 2 * kPi);
     cairo_stroke(cr);
     cairo_set_dash(cr, nullptr, 0, 0);
-    text(cr, cx + 4, cy - DemoScene::kCompensationMetres * scale - 4, "loudspeaker ring, 2 m", 11.0);
+    text(cr, cx + 0.75 * DemoScene::kCompensationMetres * scale + 8, cy + 0.75 * DemoScene::kCompensationMetres * scale + 14,
+         "loudspeaker ring, 2 m", 11.0);
     for (int k = 0; k < DemoPicture::kSpeakers; ++k) {
         double sx, sy;
         toScreen(DemoScene::kCompensationMetres * std::cos(speakerAngle(k)),
@@ -108,6 +110,8 @@ void drawTopView(cairo_t* cr)
     }
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
     for (int second = 0; second <= static_cast<int>(duration); second += 2) {
+        if (second == static_cast<int>(DemoScene::kCircleSeconds))
+            continue;  // back where it started: the "0 s" label says it
         const auto p = DemoScene::positionAt(second);
         double sx, sy;
         toScreen(p.x, p.y, sx, sy);
@@ -151,24 +155,31 @@ void drawLevels(cairo_t* cr, const std::vector<std::vector<double>>& levels)
 } // namespace
 
 std::vector<std::vector<double>> DemoPicture::speakerLevels(const std::vector<std::vector<float>>& bFormat,
-                                                            int columns)
+                                                            int columns, size_t window)
 {
-    std::vector<std::vector<double>> levels(kSpeakers, std::vector<double>(columns, kFloorDb));
     const size_t frames = bFormat[kW].size();
-    double loudest = 1e-30;
+    // Running sums of each speaker's power, so that every column can average
+    // over a window centred on it.
+    std::vector<std::vector<double>> sums(kSpeakers, std::vector<double>(frames + 1, 0.0));
+    for (int k = 0; k < kSpeakers; ++k) {
+        const double angle = speakerAngle(k);
+        for (size_t i = 0; i < frames; ++i) {
+            const double s = decode(bFormat, i, angle);
+            sums[k][i + 1] = sums[k][i] + s * s;
+        }
+    }
     std::vector<std::vector<double>> power(kSpeakers, std::vector<double>(columns, 0.0));
+    double loudest = 1e-30;
     for (int c = 0; c < columns; ++c) {
-        const size_t begin = frames * c / columns, end = frames * (c + 1) / columns;
+        const size_t centre = frames * (2 * c + 1) / (2 * columns);
+        const size_t begin = centre > window / 2 ? centre - window / 2 : 0;
+        const size_t end = std::min(frames, begin + window);
         for (int k = 0; k < kSpeakers; ++k) {
-            double sum = 0.0;
-            for (size_t i = begin; i < end; ++i) {
-                const double s = decode(bFormat, i, speakerAngle(k));
-                sum += s * s;
-            }
-            power[k][c] = end > begin ? sum / static_cast<double>(end - begin) : 0.0;
+            power[k][c] = end > begin ? (sums[k][end] - sums[k][begin]) / static_cast<double>(end - begin) : 0.0;
             loudest = std::max(loudest, power[k][c]);
         }
     }
+    std::vector<std::vector<double>> levels(kSpeakers, std::vector<double>(columns));
     for (int k = 0; k < kSpeakers; ++k)
         for (int c = 0; c < columns; ++c)
             levels[k][c] = std::max(kFloorDb, 10.0 * std::log10(power[k][c] / loudest + 1e-30));
@@ -183,7 +194,10 @@ void DemoPicture::write(const std::string& path, const std::vector<std::vector<f
     cairo_paint(cr);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     drawTopView(cr);
-    drawLevels(cr, speakerLevels(bFormat, static_cast<int>(kHeatWidth / 2)));
+    // A quarter-second window holds one note of the source, so the picture
+    // shows where the sound goes rather than the rhythm.
+    const size_t window = DemoScene::kSampleRate / 4;
+    drawLevels(cr, speakerLevels(bFormat, static_cast<int>(kHeatWidth / 2), window));
     cairo_destroy(cr);
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);

@@ -11,10 +11,11 @@ class DemoPicture {
 public:
     static constexpr int kSpeakers = 8;
 
-    // Level in dB of each speaker (outer index) in each of `columns` equal
-    // time slices of the rendered channels.
+    // Level in dB (0 at the loudest) of each speaker (outer index) at
+    // `columns` evenly spaced moments, each the mean power over `window`
+    // frames around it.
     static std::vector<std::vector<double>> speakerLevels(const std::vector<std::vector<float>>& bFormat,
-                                                          int columns);
+                                                          int columns, size_t window);
 
     // Draws the picture into `path`; throws HostError when it cannot be written.
     static void write(const std::string& path, const std::vector<std::vector<float>>& bFormat);

@@ -50,7 +50,7 @@ void printParameters(PluginHost& host)
         const std::string display = host.text(effGetParamDisplay, i);
         const std::string label = host.text(effGetParamLabel, i);
         std::printf("  %2d  %-22s %8s %-8s (%.6f)\n", i, ("\"" + name + "\"").c_str(), display.c_str(),
-                    label.c_str(), static_cast<double>(host.getParameter(i)));
+                    label.c_str(), static_cast<double>(host.getParameter(i)) + 0.0);
     }
 }
 

@@ -23,8 +23,8 @@ constexpr int kLargestRate = 1536000;
 // Files shorter than this finish before a progress bar would help.
 constexpr double kProgressWorthSeconds = 5.0;
 
-const char kUsage[] = "IN OUT [--set NAME=VALUE]... [--program N] [--automation FILE] [--block N]\n"
-                      "             [--channel N] [--rate HZ] [--wav] [--plugin PATH]";
+const char kUsage[] = "IN OUT [--set NAME=VALUE]... [--program N] [--automation FILE] [--block N] "
+                      "[--channel N] [--rate HZ] [--wav] [--plugin PATH]";
 
 bool sameFile(const std::string& a, const std::string& b)
 {

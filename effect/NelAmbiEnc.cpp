@@ -1,0 +1,272 @@
+#include "effect/NelAmbiEnc.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kVendor[] = "CorVane";
+const char kProduct[] = "Corvane Velmora XY 3 - 2d";
+constexpr VstInt32 kVendorVersion = 1000;
+constexpr VstInt32 kUniqueId = vstFourCharCode('N', 'b', '2', 'q');
+constexpr VstInt32 kCategoryEffect = 1;
+
+const char kInputLabel[] = "Mono Input";
+const char* const kOutputLabels[] = {"W", "X", "Y", "U", "V", "P", "Q"};
+constexpr int kNumOutputLabels = sizeof kOutputLabels / sizeof kOutputLabels[0];
+
+// The name a program carries until someone names it, shown with its number.
+const char kUnnamedProgram[] = "Init";
+const char kOff[] = "off";
+// float2string limits that give two decimals for one integer digit.
+constexpr VstInt32 kPositiveDigits = 4;
+constexpr VstInt32 kNegativeDigits = 5;
+// The near-field filters never model a source closer than this.
+constexpr float kNearestFilterMetres = 0.5f;
+
+void copyText(char* destination, const char* text)
+{
+    std::strcpy(destination, text);
+}
+
+} // namespace
+
+NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
+    : AudioEffectX(hostCallback, kNumPrograms, ParameterTable::kCount),
+      programs(new NelAmbiEncProgram[kNumPrograms]),
+      encoder(Order3H0V)
+{
+    for (int i = 0; i < kNumPrograms; ++i)
+        std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
+    setProgram(0);
+    setNumInputs(1);
+    setNumOutputs(encoder.numChannels);
+    setUniqueID(kUniqueId);
+    NelAmbiEnc::resume();
+}
+
+NelAmbiEnc::~NelAmbiEnc()
+{
+    delete[] programs;
+}
+
+void NelAmbiEnc::resume()
+{
+    AudioEffectX::resume();
+    encoder.resume();
+}
+
+void NelAmbiEnc::setSampleRate(float rate)
+{
+    if (!std::isfinite(rate) || rate <= 0.0f)
+        return;
+    AudioEffectX::setSampleRate(rate);
+    encoder.sampleRate = rate;
+    encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
+}
+
+void NelAmbiEnc::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    encoder.process(inputs, outputs, sampleFrames);
+}
+
+void NelAmbiEnc::process(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    encoder.process(inputs, outputs, sampleFrames);
+}
+
+void NelAmbiEnc::__processDeprecated(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    process(inputs, outputs, sampleFrames);
+}
+
+void NelAmbiEnc::setParameter(VstInt32 index, float value)
+{
+    if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
+        return;
+    programs[currentProgram].values[index] = value;
+    setEncoderValue(index, ParameterTable::toEncoder(index, value));
+}
+
+float NelAmbiEnc::getParameter(VstInt32 index)
+{
+    if (!ParameterTable::isValidIndex(index))
+        return 0.0f;
+    return ParameterTable::toNormalised(index, encoderValue(index));
+}
+
+float NelAmbiEnc::encoderValue(int index) const
+{
+    switch (index) {
+    case kAzimuth:
+        return encoder.azimuth;
+    case kElevation:
+        return encoder.elevation;
+    case kX:
+        return encoder.x;
+    case kY:
+        return encoder.y;
+    case kZ:
+        return encoder.z;
+    case kDistance:
+        return encoder.distance;
+    default:
+        return encoder.compDistance;
+    }
+}
+
+// Writes one encoder field and brings the encoder up to date in the way that
+// field requires.
+void NelAmbiEnc::setEncoderValue(int index, float value)
+{
+    switch (index) {
+    case kAzimuth:
+        encoder.azimuth = value;
+        encoder.UpdatePolarCoords();
+        break;
+    case kElevation:
+        encoder.elevation = value;
+        encoder.UpdatePolarCoords();
+        break;
+    case kX:
+        encoder.x = value;
+        encoder.UpdateRectCoords();
+        break;
+    case kY:
+        encoder.y = value;
+        encoder.UpdateRectCoords();
+        break;
+    case kZ:
+        encoder.z = value;
+        encoder.UpdateRectCoords();
+        break;
+    case kDistance:
+        encoder.distance = value;
+        encoder.filterDistance = value < kNearestFilterMetres ? kNearestFilterMetres : value;
+        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
+        encoder.UpdatePolarCoords();
+        break;
+    case kCompensationDistance:
+        encoder.compDistance = value;
+        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
+        encoder.UpdatePolarCoords();
+        break;
+    }
+}
+
+void NelAmbiEnc::setProgram(VstInt32 program)
+{
+    if (program < 0 || program >= kNumPrograms)
+        return;
+    currentProgram = program;
+    // The replay order matters: the rectangular slots come after the polar
+    // ones and decide the direction, the distance slot decides the radius.
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        setParameter(i, programs[program].values[i]);
+}
+
+void NelAmbiEnc::setProgramName(char* name)
+{
+    programs[currentProgram].setName(name);
+}
+
+void NelAmbiEnc::getProgramName(char* name)
+{
+    const NelAmbiEncProgram& program = programs[currentProgram];
+    if (std::strcmp(program.name, kUnnamedProgram) == 0)
+        std::sprintf(name, "%s %d", program.name, currentProgram + 1);
+    else
+        copyText(name, program.name);
+}
+
+bool NelAmbiEnc::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
+{
+    if (index < 0 || index >= kNumPrograms)
+        return false;
+    copyText(text, programs[index].name);
+    return true;
+}
+
+void NelAmbiEnc::getParameterLabel(VstInt32 index, char* label)
+{
+    if (ParameterTable::isValidIndex(index))
+        copyText(label, ParameterTable::info(index).label);
+}
+
+void NelAmbiEnc::getParameterName(VstInt32 index, char* text)
+{
+    if (ParameterTable::isValidIndex(index))
+        copyText(text, ParameterTable::info(index).name);
+}
+
+void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
+{
+    if (!ParameterTable::isValidIndex(index))
+        return;
+    const float value = encoderValue(index);
+    switch (ParameterTable::info(index).text) {
+    case ValueText::Degrees:
+        std::snprintf(text, ParameterTable::kMaxValueTextLength + 1, "%d", ParameterTable::roundedDegrees(value));
+        break;
+    case ValueText::Metres:
+        formatMetres(value, text);
+        break;
+    case ValueText::MetresOrOff:
+        if (value == ParameterTable::kOffSentinel)
+            copyText(text, kOff);
+        else
+            formatMetres(value, text);
+        break;
+    }
+}
+
+void NelAmbiEnc::formatMetres(float metres, char* text)
+{
+    float2string(metres, text, metres >= 0.0f ? kPositiveDigits : kNegativeDigits);
+}
+
+bool NelAmbiEnc::getInputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    if (index != 0)
+        return false;
+    copyText(properties->label, kInputLabel);
+    properties->flags = kVstPinIsActive;
+    return true;
+}
+
+bool NelAmbiEnc::getOutputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    if (index >= 0 && index < kNumOutputLabels)
+        copyText(properties->label, kOutputLabels[index]);
+    properties->flags = kVstPinIsActive;
+    return true;
+}
+
+bool NelAmbiEnc::getEffectName(char* name)
+{
+    getProductString(name);
+    return true;
+}
+
+bool NelAmbiEnc::getVendorString(char* text)
+{
+    copyText(text, kVendor);
+    return true;
+}
+
+bool NelAmbiEnc::getProductString(char* text)
+{
+    copyText(text, kProduct);
+    return true;
+}
+
+VstInt32 NelAmbiEnc::getVendorVersion()
+{
+    return kVendorVersion;
+}
+
+VstInt32 NelAmbiEnc::getPlugCategory()
+{
+    return kCategoryEffect;
+}

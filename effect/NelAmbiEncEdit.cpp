@@ -1,0 +1,51 @@
+#include "effect/NelAmbiEncEdit.h"
+
+#include "plugin/AEffEditor.h"
+
+namespace {
+constexpr VstInt32 kNoCategory = 0;
+} // namespace
+
+// --- the editor hooks -------------------------------------------------------
+
+AEffEditor* NelAmbiEncEdit::createEditor()
+{
+    return nullptr;
+}
+
+void NelAmbiEncEdit::mirrorToEditor(VstInt32, float)
+{
+}
+
+// ----------------------------------------------------------------------------
+
+NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback) : NelAmbiEnc(hostCallback)
+{
+    if (AEffEditor* created = createEditor())
+        setEditor(created);
+    NelAmbiEnc::resume();
+}
+
+NelAmbiEncEdit::~NelAmbiEncEdit() = default;
+
+void NelAmbiEncEdit::setParameter(VstInt32 index, float value)
+{
+    NelAmbiEnc::setParameter(index, value);
+    if (editor != nullptr)
+        mirrorToEditor(index, value);
+}
+
+VstInt32 NelAmbiEncEdit::getVendorVersion()
+{
+    return NelAmbiEnc::getVendorVersion();
+}
+
+VstInt32 NelAmbiEncEdit::getPlugCategory()
+{
+    return kNoCategory;
+}
+
+AudioEffect* createEffectInstance(audioMasterCallback hostCallback)
+{
+    return new NelAmbiEncEdit(hostCallback);
+}
