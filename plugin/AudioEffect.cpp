@@ -23,6 +23,19 @@ AudioEffect* effectOf(AEffect* record)
     return record ? static_cast<AudioEffect*>(record->object) : nullptr;
 }
 
+// Runs one call on the record's effect; an exception stops here.
+template <typename Call>
+void callEffect(AEffect* record, Call call) noexcept
+{
+    AudioEffect* effect = effectOf(record);
+    if (!effect)
+        return;
+    try {
+        call(*effect);
+    } catch (...) {
+    }
+}
+
 // Opcodes whose operation writes to or reads from the buffer or structure at
 // ptr: without one there is nothing to do, and calling on would crash.
 bool needsBuffer(VstInt32 opcode)
@@ -118,55 +131,38 @@ VstIntPtr AudioEffect::dispatchEffectClass(AEffect* record, VstInt32 opcode, Vst
 
 float AudioEffect::getParameterClass(AEffect* record, VstInt32 index) noexcept
 {
-    AudioEffect* effect = effectOf(record);
-    try {
-        return effect ? effect->getParameter(index) : 0.0f;
-    } catch (...) {
-        return 0.0f;
-    }
+    float value = 0.0f;
+    callEffect(record, [&](AudioEffect& effect) { value = effect.getParameter(index); });
+    return value;
 }
 
 void AudioEffect::setParameterClass(AEffect* record, VstInt32 index, float value) noexcept
 {
-    AudioEffect* effect = effectOf(record);
-    try {
-        if (effect)
-            effect->setParameter(index, value);
-    } catch (...) {
-    }
+    callEffect(record, [&](AudioEffect& effect) { effect.setParameter(index, value); });
 }
 
 void AudioEffect::__processClassDeprecated(AEffect* record, float** inputs, float** outputs,
                                            VstInt32 sampleFrames) noexcept
 {
-    AudioEffect* effect = effectOf(record);
-    try {
-        if (effect)
-            effect->__processDeprecated(inputs, outputs, sampleFrames);
-    } catch (...) {
-    }
+    callEffect(record, [&](AudioEffect& effect) {
+        effect.__processDeprecated(inputs, outputs, sampleFrames);
+    });
 }
 
 void AudioEffect::processClassReplacing(AEffect* record, float** inputs, float** outputs,
                                         VstInt32 sampleFrames) noexcept
 {
-    AudioEffect* effect = effectOf(record);
-    try {
-        if (effect)
-            effect->processReplacing(inputs, outputs, sampleFrames);
-    } catch (...) {
-    }
+    callEffect(record, [&](AudioEffect& effect) {
+        effect.processReplacing(inputs, outputs, sampleFrames);
+    });
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* record, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) noexcept
 {
-    AudioEffect* effect = effectOf(record);
-    try {
-        if (effect)
-            effect->processDoubleReplacing(inputs, outputs, sampleFrames);
-    } catch (...) {
-    }
+    callEffect(record, [&](AudioEffect& effect) {
+        effect.processDoubleReplacing(inputs, outputs, sampleFrames);
+    });
 }
 
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,

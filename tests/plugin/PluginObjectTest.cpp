@@ -22,11 +22,18 @@ typedef AEffect* (*PluginEntry)(audioMasterCallback);
 class PluginObject : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    // Loaded once and kept, as hosts do: each unload of an object that carries
+    // its own C++ runtime leaves that runtime's small emergency pool behind.
+    static void SetUpTestSuite()
     {
         library = dlopen(PROBE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (library)
+            entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
+    }
+
+    void SetUp() override
+    {
         ASSERT_NE(library, nullptr) << dlerror();
-        entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
         ASSERT_NE(entry, nullptr);
     }
 
@@ -34,8 +41,6 @@ protected:
     {
         if (effect)
             dispatch(effClose);
-        if (library)
-            dlclose(library);
     }
 
     void load()
@@ -59,9 +64,9 @@ protected:
         return dispatch(effVendorSpecific, which, argument, nullptr, opt);
     }
 
+    static inline void* library = nullptr;
+    static inline PluginEntry entry = nullptr;
     RecordingHost host;
-    void* library = nullptr;
-    PluginEntry entry = nullptr;
     AEffect* effect = nullptr;
 };
 

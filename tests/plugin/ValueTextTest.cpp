@@ -40,24 +40,23 @@ class ValueText : public ::testing::Test
 protected:
     std::string floatText(float value, VstInt32 limit)
     {
-        return formatted([&](char* t, VstInt32 l) { effect.float2string(value, t, l); }, limit);
+        return text(&AudioEffect::float2string, value, limit);
     }
     std::string intText(VstInt32 value, VstInt32 limit = 8)
     {
         return formatted([&](char* t, VstInt32 l) { effect.int2string(value, t, l); }, limit);
     }
+    using FloatFormat = void (AudioEffect::*)(float, char*, VstInt32);
+    std::string text(FloatFormat format, float value, VstInt32 limit = 8)
+    {
+        return formatted([&](char* t, VstInt32 l) { (effect.*format)(value, t, l); }, limit);
+    }
     std::string dBText(float value, VstInt32 limit = 8)
     {
-        return formatted([&](char* t, VstInt32 l) { effect.dB2string(value, t, l); }, limit);
+        return text(&AudioEffect::dB2string, value, limit);
     }
-    std::string hzText(float samples, VstInt32 limit = 8)
-    {
-        return formatted([&](char* t, VstInt32 l) { effect.Hz2string(samples, t, l); }, limit);
-    }
-    std::string msText(float samples, VstInt32 limit = 8)
-    {
-        return formatted([&](char* t, VstInt32 l) { effect.ms2string(samples, t, l); }, limit);
-    }
+    std::string hzText(float samples) { return text(&AudioEffect::Hz2string, samples); }
+    std::string msText(float samples) { return text(&AudioEffect::ms2string, samples); }
 
     ProbeEffect effect{nullptr};
 };
