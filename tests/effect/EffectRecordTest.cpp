@@ -47,7 +47,8 @@ TEST(EffectRecord, IdentityAsTheHostSeesIt)
     EXPECT_EQ(r.numParams, 7);
     EXPECT_EQ(r.numInputs, 1);
     EXPECT_EQ(r.numOutputs, 7);
-    EXPECT_EQ(r.flags, effFlagsCanReplacing) << "no editor is attached yet";
+    EXPECT_EQ(r.flags, VELMORA_PLUGIN_HAS_EDITOR ? effFlagsCanReplacing | effFlagsHasEditor
+                                                 : effFlagsCanReplacing);
     EXPECT_EQ(r.initialDelay, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
     EXPECT_EQ(r.version, 1);
