@@ -2,12 +2,27 @@
 
 #include "plugin/AEffEditor.h"
 
+#ifdef VELMORA_WITH_EDITOR
+#include "editor/NAE_editor.h"
+#endif
+
 namespace {
 constexpr VstInt32 kNoCategory = 0;
 } // namespace
 
 // --- the editor hooks -------------------------------------------------------
 
+#ifdef VELMORA_WITH_EDITOR
+AEffEditor* NelAmbiEncEdit::createEditor()
+{
+    return new NAE_editor(this);
+}
+
+void NelAmbiEncEdit::mirrorToEditor(VstInt32 index, float value)
+{
+    static_cast<NAE_editor*>(editor)->setParameter(index, value);
+}
+#else
 AEffEditor* NelAmbiEncEdit::createEditor()
 {
     return nullptr;
@@ -16,6 +31,7 @@ AEffEditor* NelAmbiEncEdit::createEditor()
 void NelAmbiEncEdit::mirrorToEditor(VstInt32, float)
 {
 }
+#endif
 
 // ----------------------------------------------------------------------------
 

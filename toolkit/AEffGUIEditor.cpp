@@ -1,5 +1,6 @@
 #include "toolkit/AEffGUIEditor.h"
 
+#include "plugin/AEffectX.h"
 #include "plugin/AudioEffectX.h"
 #include "toolkit/CFrame.h"
 
@@ -14,6 +15,9 @@ AEffGUIEditor::~AEffGUIEditor() {
   delete frame;
   frame = nullptr;
   deleteRetiredFrame();
+  // An editor whose construction failed half-way is destroyed here without
+  // the effect knowing: the effect must not keep pointing at it.
+  if (effect && effect->getEditor() == this) effect->setEditor(nullptr);
 }
 
 bool AEffGUIEditor::getRect(ERect** r) {

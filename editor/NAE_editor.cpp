@@ -1,0 +1,188 @@
+#include "editor/NAE_editor.h"
+
+#include "editor/NelTouchPad.h"
+#include "plugin/AudioEffect.h"
+#include "resources/EditorBitmaps.h"
+#include "resources/EditorLayout.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CParamDisplay.h"
+#include "toolkit/CVerticalSwitch.h"
+
+#include <cstdint>
+
+namespace {
+
+using namespace EditorLayout;
+
+enum ParameterIndex : VstInt32 {
+  kAzimuth = 0,
+  kElevation = 1,
+  kX = 2,
+  kY = 3,
+  kZ = 4,
+  kDistance = 5,
+  kCompensation = 6
+};
+
+const long kPadTag = 2;
+const long kSwitchTag = kCompensation;
+
+const CRect kPadRect(kPadLeft, kPadTop, kPadRight, kPadBottom);
+const CRect kXDisplayRect(248, 75, 288, 95);
+const CRect kYDisplayRect(248, 110, 288, 130);
+const CRect kSwitchRect(kSwitchLeft, kSwitchTop, kSwitchRight, kSwitchBottom);
+const CRect kNfcDisplayRect(42, 177, 82, 197);
+const CColor kDisplayColour = MakeCColor(28, 174, 255, 255);
+
+void releaseBitmap(CBitmap*& bitmap) {
+  if (bitmap) bitmap->forget();
+  bitmap = nullptr;
+}
+
+void effectText(void* effect, VstInt32 index, char* string) {
+  string[0] = 0;
+  if (effect) static_cast<AudioEffect*>(effect)->getParameterDisplay(index, string);
+}
+
+CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringConvert convert,
+                          AudioEffect* effect) {
+  auto* display = new CParamDisplay(rect, nullptr, 0);
+  display->setFont(kNormalFontSmaller);
+  display->setFontColor(kDisplayColour);
+  display->setTransparency(true);
+  display->setValue(value);
+  display->setStringConvert(convert, effect);
+  return display;
+}
+
+}  // namespace
+
+void x_display(float, char* string, void* userData) { effectText(userData, kX, string); }
+void y_display(float, char* string, void* userData) { effectText(userData, kY, string); }
+void NFC_display(float, char* string, void* userData) { effectText(userData, kCompensation, string); }
+
+NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect) {
+  installEditorBitmaps();
+  backgroundBitmap = new CBitmap(CResourceDescription(kBackgroundBitmap));
+  rect.top = 0;
+  rect.left = 0;
+  rect.bottom = VstInt16(backgroundBitmap->getHeight());
+  rect.right = VstInt16(backgroundBitmap->getWidth());
+}
+
+NAE_editor::~NAE_editor() {
+  // The frame (if the host never closed the window) goes before the
+  // background it shows.
+  destroyFrame();
+  releaseBitmap(backgroundBitmap);
+}
+
+float NAE_editor::parameter(VstInt32 index) const {
+  return effect ? effect->getParameter(index) : 0.f;
+}
+
+bool NAE_editor::open(void* ptr) {
+  // A host that opens twice without closing gets a fresh window; the old
+  // one must not be leaked.
+  destroyFrame();
+  AEffGUIEditor::open(ptr);
+  padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
+  padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
+  nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
+
+  frame = new CFrame(CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr,
+                     this);
+  frame->setBackground(backgroundBitmap);
+  buildControls();
+  setKnobMode(0);
+
+  releaseBitmap(nfcSwitchBitmap);
+  releaseBitmap(padBitmap);
+  releaseBitmap(padHandleBitmap);
+  return true;
+}
+
+void NAE_editor::buildControls() {
+  touchPad = new NelTouchPad(kPadRect, this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
+  touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
+  frame->addView(touchPad);
+
+  xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect);
+  frame->addView(xDisplay);
+  yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect);
+  frame->addView(yDisplay);
+
+  nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions,
+                                  kSwitchImageHeight, kSwitchPositions, nfcSwitchBitmap,
+                                  CPoint(0, 0));
+  nfcSwitch->setValue(1.f - parameter(kCompensation));
+  nfcSwitch->setTransparency(false);
+  frame->addView(nfcSwitch);
+
+  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensation), NFC_display, effect);
+  frame->addView(nfcDisplay);
+}
+
+void NAE_editor::close() {
+  destroyFrame();
+  AEffGUIEditor::close();
+}
+
+void NAE_editor::idle() { AEffGUIEditor::idle(); }
+
+// Every change of the position (x and y directly, or through azimuth,
+// elevation, distance, or z via the 4 m clamp) moves the pad and the
+// coordinate texts to what the effect now holds.
+void NAE_editor::setParameter(VstInt32 index, float) {
+  if (!frame) return;
+  switch (index) {
+    case kAzimuth:
+    case kElevation:
+    case kX:
+    case kY:
+    case kZ:
+    case kDistance:
+      showPosition();
+      break;
+    case kCompensation:
+      showCompensation();
+      break;
+    default:
+      break;
+  }
+}
+
+void NAE_editor::showPosition() {
+  // The pad's axes are turned against the parameters: its top is the
+  // largest x (the front), its left the largest y (the left side).
+  touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
+  xDisplay->setValue(parameter(kX));
+  yDisplay->setValue(parameter(kY));
+}
+
+void NAE_editor::showCompensation() {
+  nfcSwitch->setValue(1.f - parameter(kCompensation));
+  nfcDisplay->setValue(parameter(kCompensation));
+}
+
+void NAE_editor::valueChanged(CControl* control) {
+  if (!effect) return;
+  switch (control->getTag()) {
+    case kPadTag: {
+      // Both values are read before the first change is sent: that change
+      // comes back through setParameter and moves the pad to the effect's
+      // position, which still has the old x.
+      const float padX = touchPad->getXValue();
+      const float padY = touchPad->getYValue();
+      effect->setParameterAutomated(kY, 1.f - padX);
+      effect->setParameterAutomated(kX, 1.f - padY);
+      break;
+    }
+    case kSwitchTag:
+      effect->setParameterAutomated(kCompensation, 1.f - control->getValue());
+      break;
+    default:
+      break;
+  }
+}
