@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/AmbiOrder.h"
+#include "dsp/EncoderTargets.h"
+#include "dsp/LanePlan.h"
+
+// One per-lane quantity that glides towards its target with the smoother's
+// recursion (weight 0.998), or, with weight 0, simply equals its target.
+template <int Lanes>
+struct GlidingLanes {
+    float state[Lanes] = {};
+    float weight[Lanes] = {};
+    float drive[Lanes] = {};  // target weight x target: the recursion's constant term
+    float held[Lanes] = {};   // the value a settled lane keeps giving
+
+    void aim(int lane, float target, bool glides);
+};
+
+template <int Lanes>
+struct SecondOrderBank {
+    float s1[Lanes] = {};
+    float s2[Lanes] = {};
+    GlidingLanes<Lanes> gain, comp1, comp2, dist1, dist2;
+};
+
+template <int Lanes>
+struct FirstOrderBank {
+    float s1[Lanes] = {};
+    GlidingLanes<Lanes> gain, comp1, dist1;
+};
+
+// The audio thread's whole state, channels and filter sections side by side.
+struct EncoderLanes {
+    GlidingLanes<kMaxChannels> gains;
+    SecondOrderBank<kBankALanes> bankA;
+    SecondOrderBank<kBankBLanes> bankB;
+    FirstOrderBank<kBankCLanes> bankC;
+};
+
+// The audio-thread half of the encoder: per-sample gain smoothing and the
+// near-field filters of one layout, run from published targets only.
+class EncoderEngine {
+public:
+    explicit EncoderEngine(AmbiOrder order);
+
+    // Adopts a newly published update: jumps to its reset targets when it
+    // carries a reset not seen yet, then glides towards its current targets.
+    void take(const EncoderUpdate& update);
+
+    // Renders one block; the input may be one of the outputs.
+    void render(const float* input, float* const* outputs, int frames);
+
+    using Kernel = void (*)(EncoderLanes&, const float*, float* const*, int);
+
+private:
+    void reset(const EncoderTargets& targets);
+    void aim(const EncoderTargets& targets);
+    bool settleGains();
+    bool settleCoefficients();
+    void renderHeldGains(const float* input, float* const* outputs, int frames);
+    void clearNonFiniteMemories();
+    void clearMemories(int channel);
+
+    const LanePlan& plan_;
+    const Kernel (*kernels_)[kNearFieldStages][2];
+    EncoderLanes lanes_;
+    NearFieldStage stage_ = NearFieldStage::Off;
+    uint32_t resets_ = 0;
+};

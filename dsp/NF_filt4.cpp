@@ -1,0 +1,96 @@
+#include "dsp/NF_filt4.h"
+
+#include <cmath>
+
+#include "dsp/BesselFactor.h"
+#include "dsp/DenormalGuard.h"
+
+namespace {
+constexpr float kAlpha1 = 4.2076f;
+constexpr float kBeta1 = 11.4877f;
+constexpr float kAlpha2 = 5.7924f;
+constexpr float kBeta2 = 9.1401f;
+}  // namespace
+
+void NF_filt4::init(float sourceCoef, float compCoef, float gainFactor)
+{
+    const float a = 0.5f * sourceCoef;
+    const float b = 0.5f * compCoef;
+    const SecondOrderFactor num1 = secondOrderFactor(kAlpha1, kBeta1, a);
+    const SecondOrderFactor den1 = secondOrderFactor(kAlpha1, kBeta1, b);
+    const SecondOrderFactor num2 = secondOrderFactor(kAlpha2, kBeta2, a);
+    const SecondOrderFactor den2 = secondOrderFactor(kAlpha2, kBeta2, b);
+    dist1 = num1.coef1;
+    dist2 = num1.coef2;
+    dist3 = num2.coef1;
+    dist4 = num2.coef2;
+    comp1 = den1.coef1;
+    comp2 = den1.coef2;
+    comp3 = den2.coef1;
+    comp4 = den2.coef2;
+    gain = num1.normaliser * gainFactor * num2.normaliser / den1.normaliser / den2.normaliser;
+}
+
+void NF_filt4::init(const NF_filt4& other)
+{
+    gain = other.gain;
+    dist1 = other.dist1;
+    dist2 = other.dist2;
+    dist3 = other.dist3;
+    dist4 = other.dist4;
+    comp1 = other.comp1;
+    comp2 = other.comp2;
+    comp3 = other.comp3;
+    comp4 = other.comp4;
+}
+
+void NF_filt4::process(int sampleFrames, const float* input, float* output, int stride)
+{
+    for (int i = 0; i < sampleFrames; ++i) {
+        const float x = input[i * stride];
+        const float w1 = gain * x - comp1 * s1 - comp2 * s2 + kDenormalGuard;
+        const float w2 = w1 + dist1 * s1 + dist2 * s2 - comp3 * s3 - comp4 * s4 + kDenormalGuard;
+        output[i * stride] = w2 + dist3 * s3 + dist4 * s4;
+        s4 = s4 + s3;
+        s3 = s3 + w2;
+        s2 = s2 + s1;
+        s1 = s1 + w1;
+    }
+    clearMemoryIfNotFinite();
+}
+
+void NF_filt4::process1(int sampleFrames, const float* input, float* output, int stride)
+{
+    for (int i = 0; i < sampleFrames; ++i) {
+        const float x = input[i * stride];
+        const float w1 = gain * x - (comp1 * s1 + comp2 * s2 + kDenormalGuard);
+        const float w2 = w1 - (comp3 * s3 + comp4 * s4 + kDenormalGuard);
+        output[i * stride] = w2;
+        s4 = s4 + s3;
+        s3 = s3 + w2;
+        s2 = s2 + s1;
+        s1 = s1 + w1;
+    }
+    clearMemoryIfNotFinite();
+}
+
+void NF_filt4::reset()
+{
+    s1 = 0.0f;
+    s2 = 0.0f;
+    s3 = 0.0f;
+    s4 = 0.0f;
+}
+
+bool NF_filt4::hasFiniteCoefficients() const
+{
+    return std::isfinite(gain) && std::isfinite(dist1) && std::isfinite(dist2) &&
+           std::isfinite(dist3) && std::isfinite(dist4) && std::isfinite(comp1) &&
+           std::isfinite(comp2) && std::isfinite(comp3) && std::isfinite(comp4);
+}
+
+void NF_filt4::clearMemoryIfNotFinite()
+{
+    if (!std::isfinite(s1) || !std::isfinite(s2) || !std::isfinite(s3) || !std::isfinite(s4))
+        reset();
+}

@@ -1,0 +1,230 @@
+#include "dsp/NelAmbisonicEncoder.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float kW = 0.70710677f;  // 1/sqrt(2) in single precision
+constexpr double kTwoPi = 6.283185307179586;
+// A distance this close to the edge is the edge: a point that the edge clamp
+// placed there must not turn into a near source when another coordinate
+// changes and the rounding of the recomputed distance lands just inside.
+constexpr float kEdgeSnap = 1e-6f;
+
+bool isPositiveFinite(float v) { return v > 0.0f && std::isfinite(v); }
+
+// The Furse-Malham channel definitions from the working values X, Y, Z, d
+// (the direction cosines and 1, or the position and distance over 4).
+double channelGain(AmbiChannel channel, double X, double Y, double Z, double d, double azimuth)
+{
+    switch (channel) {
+    case AmbiChannel::W: return kW;
+    case AmbiChannel::X: return X;
+    case AmbiChannel::Y: return Y;
+    case AmbiChannel::Z: return Z;
+    case AmbiChannel::R: return 1.5 * Z * Z - 0.5 * d * d;
+    case AmbiChannel::S: return 2.0 * Z * X;
+    case AmbiChannel::T: return 2.0 * Y * Z;
+    case AmbiChannel::U: return X * X - Y * Y;
+    case AmbiChannel::V: return 2.0 * X * Y;
+    case AmbiChannel::K: return 0.5 * Z * (5.0 * Z * Z - 3.0 * d * d);
+    case AmbiChannel::L: return 8.0 * X * (5.0 * Z * Z - d * d) / 11.0;
+    case AmbiChannel::M: return 8.0 * Y * (5.0 * Z * Z - d * d) / 11.0;
+    case AmbiChannel::N: return 2.5981 * Z * (X * X - Y * Y);
+    case AmbiChannel::O: return 5.1962 * X * Y * Z;
+    case AmbiChannel::P: return X * (X * X - 3.0 * Y * Y);
+    case AmbiChannel::Q: return Y * (3.0 * X * X - Y * Y);
+    case AmbiChannel::C4: return std::pow(std::sqrt(X * X + Y * Y), 4.0) * std::cos(4.0 * azimuth);
+    case AmbiChannel::S4: return std::pow(std::sqrt(X * X + Y * Y), 4.0) * std::sin(4.0 * azimuth);
+    }
+    return 0.0;
+}
+
+NearFieldCoefs coefsOf(const NF_filt1& f) { return {f.gain, {f.dist1}, {f.comp1}}; }
+NearFieldCoefs coefsOf(const NF_filt2& f) { return {f.gain, {f.dist1, f.dist2}, {f.comp1, f.comp2}}; }
+NearFieldCoefs coefsOf(const NF_filt3& f)
+{
+    return {f.gain, {f.dist1, f.dist2, f.dist3}, {f.comp1, f.comp2, f.comp3}};
+}
+NearFieldCoefs coefsOf(const NF_filt4& f)
+{
+    return {f.gain, {f.dist1, f.dist2, f.dist3, f.dist4}, {f.comp1, f.comp2, f.comp3, f.comp4}};
+}
+
+// Gives the first `count` filters of an order the coefficients of `design`.
+template <typename Filter>
+void shareCoefficients(Filter* filters, int count, const Filter& design)
+{
+    for (int k = 0; k < count; ++k)
+        filters[k].init(design);
+}
+
+}  // namespace
+
+NelAmbisonicEncoder::NelAmbisonicEncoder(AmbiOrder order_)
+    : order(order_),
+      numChannels(AmbiLayout::of(order_).numChannels),
+      gains(new float[static_cast<size_t>(numChannels)]()),
+      layout_(AmbiLayout::of(order_)),
+      engine_(order_)
+{
+    gains[0] = kW;
+    computeGains();
+    computeFilterCoefficients(filterDistance, compDistance);
+    publish();
+}
+
+NelAmbisonicEncoder::~NelAmbisonicEncoder() = default;
+
+void NelAmbisonicEncoder::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames)
+{
+    if (sampleFrames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr)
+        return;
+    for (int j = 0; j < numChannels; ++j)
+        if (outputs[j] == nullptr)
+            return;
+    if (handover_.take())
+        engine_.take(handover_.front());
+    engine_.render(inputs[0], outputs, sampleFrames);
+}
+
+void NelAmbisonicEncoder::resume()
+{
+    publish(true);
+}
+
+void NelAmbisonicEncoder::UpdatePolarCoords()
+{
+    const double c = std::cos(static_cast<double>(elevation));
+    x = static_cast<float>(c * std::cos(static_cast<double>(azimuth)) * distance);
+    y = static_cast<float>(c * std::sin(static_cast<double>(azimuth)) * distance);
+    z = static_cast<float>(distance * std::sin(static_cast<double>(elevation)));
+    UpdateHOrders();
+}
+
+void NelAmbisonicEncoder::UpdateRectCoords()
+{
+    const double h = static_cast<double>(x) * x + static_cast<double>(y) * y;
+    float r = static_cast<float>(std::sqrt(static_cast<double>(z) * z + h));
+    if (x == 0.0f && y == 0.0f) {
+        azimuth = 0.0f;
+    } else {
+        double a = std::atan2(static_cast<double>(y), static_cast<double>(x));
+        if (a < 0.0)
+            a += kTwoPi;
+        azimuth = static_cast<float>(a);
+    }
+    elevation = z == 0.0f ? 0.0f : static_cast<float>(std::atan2(static_cast<double>(z), std::sqrt(h)));
+    if (r > kEdge) {
+        // Pull the point in along its own direction onto the edge.
+        r = kEdge;
+        const double e = elevation, a = azimuth;
+        x = static_cast<float>(4.0 * std::cos(e) * std::cos(a));
+        y = static_cast<float>(4.0 * std::cos(e) * std::sin(a));
+        z = static_cast<float>(4.0 * std::sin(e));
+    } else if (kEdge - r <= kEdgeSnap) {
+        r = kEdge;
+    }
+    distance = r;
+    computeGains();
+    filterDistance = distance < kNearestFilterDistance ? kNearestFilterDistance : distance;
+    computeFilterCoefficients(filterDistance, compDistance);
+    publish();
+}
+
+void NelAmbisonicEncoder::UpdateHOrders()
+{
+    computeGains();
+    publish();
+}
+
+void NelAmbisonicEncoder::SetDistCoef(float sourceDistance, float compensationDistance)
+{
+    computeFilterCoefficients(sourceDistance, compensationDistance);
+    publish();
+}
+
+NearFieldStage NelAmbisonicEncoder::nearFieldStage() const
+{
+    if (!compensationOn())
+        return NearFieldStage::Off;
+    return distance < kEdge ? NearFieldStage::Full : NearFieldStage::CompensationOnly;
+}
+
+void NelAmbisonicEncoder::computeGains()
+{
+    // With compensation on the gains follow the direction alone and the
+    // filters render the distance; with it off, the position scaled to the
+    // unit edge fades every order-m channel by (distance / 4)^m.
+    double X, Y, Z, d;
+    if (compensationOn()) {
+        const double e = elevation, a = azimuth;
+        X = std::cos(e) * std::cos(a);
+        Y = std::cos(e) * std::sin(a);
+        Z = std::sin(e);
+        d = 1.0;
+    } else {
+        X = x * 0.25;
+        Y = y * 0.25;
+        Z = z * 0.25;
+        d = distance * 0.25;
+    }
+    float next[kMaxChannels];
+    for (int j = 0; j < numChannels; ++j) {
+        next[j] = static_cast<float>(channelGain(layout_.channels[j], X, Y, Z, d, azimuth));
+        // A position that is not a number must not reach the smoothers, which
+        // would never recover from it: the previous targets stay.
+        if (!std::isfinite(next[j]))
+            return;
+    }
+    for (int j = 0; j < numChannels; ++j)
+        gains[j] = next[j];
+}
+
+void NelAmbisonicEncoder::computeFilterCoefficients(float sourceDistance, float compensationDistance)
+{
+    // Zero, negative or non-finite inputs would give filters that explode or
+    // never recover: the previous coefficients stay.
+    const float fs = sampleRate;
+    if (!isPositiveFinite(fs) || !isPositiveFinite(sourceDistance) || !isPositiveFinite(compensationDistance))
+        return;
+    // A source at the edge is a plane wave, without a near-field term.
+    const float ws = sourceDistance == kEdge ? 0.0f : kSpeedOfSound / (sourceDistance * fs);
+    const float wc = kSpeedOfSound / (fs * compensationDistance);
+
+    NF_filt1 f1 = nf1[0];
+    NF_filt2 f2 = nf2[0];
+    NF_filt3 f3 = nf3[0];
+    NF_filt4 f4 = nf4[0];
+    f1.init(ws, wc, 1.0f);
+    f2.init(ws, wc, 1.0f);
+    f3.init(ws, wc, 1.0f);
+    f4.init(ws, wc, 1.0f);
+    const int n1 = layout_.filtersOfOrder(1), n2 = layout_.filtersOfOrder(2);
+    const int n3 = layout_.filtersOfOrder(3), n4 = layout_.filtersOfOrder(4);
+    if ((n1 > 0 && !f1.hasFiniteCoefficients()) || (n2 > 0 && !f2.hasFiniteCoefficients()) ||
+        (n3 > 0 && !f3.hasFiniteCoefficients()) || (n4 > 0 && !f4.hasFiniteCoefficients()))
+        return;
+    shareCoefficients(nf1, n1, f1);
+    shareCoefficients(nf2, n2, f2);
+    shareCoefficients(nf3, n3, f3);
+    shareCoefficients(nf4, n4, f4);
+}
+
+void NelAmbisonicEncoder::publish(bool withReset)
+{
+    EncoderTargets& now = pending_.now;
+    for (int j = 0; j < numChannels; ++j)
+        now.gains[j] = gains[j];
+    now.stage = nearFieldStage();
+    now.filters[0] = coefsOf(nf1[0]);
+    now.filters[1] = coefsOf(nf2[0]);
+    now.filters[2] = coefsOf(nf3[0]);
+    now.filters[3] = coefsOf(nf4[0]);
+    if (withReset) {
+        pending_.atReset = now;
+        ++pending_.resets;
+    }
+    handover_.back() = pending_;
+    handover_.publish();
+}
