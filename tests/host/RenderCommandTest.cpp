@@ -146,6 +146,24 @@ TEST_F(VelmoraTest, PlainWavOnRequestWithPolarSettings)
     expectGains(out, in, gains, 0, 1000);
 }
 
+TEST_F(VelmoraTest, HeaderlessInputAtTheGivenRate)
+{
+    const auto in = tone(500);
+    {
+        std::ofstream raw(path("in.raw"), std::ios::binary);
+        raw.write(reinterpret_cast<const char*>(in.data()), static_cast<std::streamsize>(in.size() * sizeof(float)));
+    }
+    const Result result = velmora("render " + path("in.raw") + " " + path("out.amb") +
+                                  " --rate 44100 --set distance=off --set y=-4 --program 2");
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.amb", info);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.frames, 500);
+    // x stays 4, y = -4 is pulled back onto the 4 m circle at -45 degrees.
+    EXPECT_NEAR(out[100 * 7 + 2] / in[100], -0.70710677f, 1e-5);
+}
+
 TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
 {
     const std::vector<float> in(kRate, 1.0f);
