@@ -23,7 +23,13 @@ const char kOff[] = "off";
 constexpr VstInt32 kPositiveDigits = 4;
 constexpr VstInt32 kNegativeDigits = 5;
 // The near-field filters never model a source closer than this.
-constexpr float kNearestFilterMetres = 0.5f;
+constexpr float kNearestFilterMetres = NelAmbisonicEncoder::kNearestFilterDistance;
+
+// The encoder field behind each parameter, in parameter order.
+float NelAmbisonicEncoder::* const kEncoderFields[ParameterTable::kCount] = {
+    &NelAmbisonicEncoder::azimuth, &NelAmbisonicEncoder::elevation, &NelAmbisonicEncoder::x,
+    &NelAmbisonicEncoder::y,       &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
+    &NelAmbisonicEncoder::compDistance};
 
 void copyText(char* destination, const char* text)
 {
@@ -98,57 +104,30 @@ float NelAmbiEnc::getParameter(VstInt32 index)
 
 float NelAmbiEnc::encoderValue(int index) const
 {
-    switch (index) {
-    case kAzimuth:
-        return encoder.azimuth;
-    case kElevation:
-        return encoder.elevation;
-    case kX:
-        return encoder.x;
-    case kY:
-        return encoder.y;
-    case kZ:
-        return encoder.z;
-    case kDistance:
-        return encoder.distance;
-    default:
-        return encoder.compDistance;
-    }
+    return encoder.*kEncoderFields[index];
 }
 
 // Writes one encoder field and brings the encoder up to date in the way that
 // field requires.
 void NelAmbiEnc::setEncoderValue(int index, float value)
 {
+    encoder.*kEncoderFields[index] = value;
     switch (index) {
     case kAzimuth:
-        encoder.azimuth = value;
-        encoder.UpdatePolarCoords();
-        break;
     case kElevation:
-        encoder.elevation = value;
         encoder.UpdatePolarCoords();
         break;
     case kX:
-        encoder.x = value;
-        encoder.UpdateRectCoords();
-        break;
     case kY:
-        encoder.y = value;
-        encoder.UpdateRectCoords();
-        break;
     case kZ:
-        encoder.z = value;
         encoder.UpdateRectCoords();
         break;
     case kDistance:
-        encoder.distance = value;
         encoder.filterDistance = value < kNearestFilterMetres ? kNearestFilterMetres : value;
         encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
         encoder.UpdatePolarCoords();
         break;
     case kCompensationDistance:
-        encoder.compDistance = value;
         encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
         encoder.UpdatePolarCoords();
         break;
