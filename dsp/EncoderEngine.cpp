@@ -377,20 +377,26 @@ void resetBank(FirstOrderBank<L>& bank, const LaneRole* roles, const EncoderTarg
     }
 }
 
+// Every quantity is settled (and its held value computed) even when an
+// earlier one already glides: the kernel may read any of them.
 template <int L>
 bool settleBank(SecondOrderBank<L>& bank, bool withDist)
 {
-    const bool gains = settle(bank.gain) & settle(bank.comp1) & settle(bank.comp2);
-    const bool dists = settle(bank.dist1) & settle(bank.dist2);
-    return gains && (dists || !withDist);
+    const bool gain = settle(bank.gain);
+    const bool comp1 = settle(bank.comp1);
+    const bool comp2 = settle(bank.comp2);
+    const bool dist1 = settle(bank.dist1);
+    const bool dist2 = settle(bank.dist2);
+    return gain && comp1 && comp2 && ((dist1 && dist2) || !withDist);
 }
 
 template <int L>
 bool settleBank(FirstOrderBank<L>& bank, bool withDist)
 {
-    const bool gains = settle(bank.gain) & settle(bank.comp1);
-    const bool dists = settle(bank.dist1);
-    return gains && (dists || !withDist);
+    const bool gain = settle(bank.gain);
+    const bool comp1 = settle(bank.comp1);
+    const bool dist1 = settle(bank.dist1);
+    return gain && comp1 && (dist1 || !withDist);
 }
 
 // Multiplying by 0 turns any infinity or NaN into NaN and everything else
