@@ -25,12 +25,15 @@ void checkReadable(const std::string& path)
 SoundFileReader::SoundFileReader(const std::string& filePath, const Options& options) : path(filePath)
 {
     checkReadable(path);
-    if (options.rawRate > 0) {
+    file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr && options.rawRate > 0) {
+        // No header libsndfile knows: take the samples as they are.
+        info = SF_INFO{};
         info.samplerate = options.rawRate;
         info.channels = 1;
-        info.format = SF_FORMAT_RAW | SF_FORMAT_FLOAT;
+        info.format = SF_FORMAT_RAW | SF_FORMAT_FLOAT | SF_ENDIAN_LITTLE;
+        file = sf_open(path.c_str(), SFM_READ, &info);
     }
-    file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr)
         throw HostError(path + ": not a sound file (" + sf_strerror(nullptr) +
                         "); for headerless float samples give --rate HZ");

@@ -6,13 +6,13 @@
 #include <vector>
 
 // Reads one channel of a sound file in blocks, through libsndfile (any format
-// it reads). A headerless file is read as raw 32-bit float mono when the
-// caller gives its sample rate.
+// it reads). A file without a header libsndfile knows is read as raw 32-bit
+// float little-endian mono when the caller gives its sample rate.
 class SoundFileReader {
 public:
     struct Options {
         int channel = 0;     // 1-based; 0: the file must be mono
-        int rawRate = 0;     // > 0: headerless 32-bit float samples at this rate
+        int rawRate = 0;     // > 0: the rate of a headerless file of 32-bit floats
     };
 
     SoundFileReader(const std::string& path, const Options& options);
