@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev      # tests and benchmarks
   libsndfile1-dev                    # the command-line host reads and writes sound files
   libx11-dev libcairo2-dev           # the editor's toolkit
-  xvfb xdotool                       # editor tests in a real X server
+  xvfb xdotool valgrind              # editor tests in a real X server, leak check
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
 )
