@@ -187,4 +187,24 @@ TEST_F(EditSession, HostAzimuthChangeMovesHandleAndTexts) {
   EXPECT_TRUE(requests().empty());  // host changes are not sent back
 }
 
+// Two instances, each editor opened, closed, reopened, its window
+// destroyed under it, the effect closed with the window open: no crash,
+// no memory error, nothing of ours leaked.
+TEST(EditorLifecycle, TwoInstancesThroughEveryHostSequence) {
+  if (!onPath("Xvfb")) GTEST_SKIP() << "Xvfb is needed";
+  Xvfb server;
+  ASSERT_TRUE(server.start());
+  std::vector<std::string> command;
+  if (onPath("valgrind"))
+    command = {"valgrind", "-q", "--error-exitcode=9", "--leak-check=full",
+               "--errors-for-leak-kinds=definite", "--keep-debuginfo=yes", "--suppressions=" VELMORA_VALGRIND_SUPPRESSIONS};
+  command.push_back(VELMORA_LIFECYCLE_PROBE);
+  command.push_back(VELMORA_PLUGIN_PATH);
+  Child probe;
+  ASSERT_TRUE(probe.start(command));
+  std::string line;
+  EXPECT_TRUE(probe.output.waitFor("ok", line, 60000));
+  EXPECT_EQ(probe.wait(60000), 0);
+}
+
 }  // namespace
