@@ -13,6 +13,7 @@
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
 #include "host/HostError.h"
+#include "host/ParameterResolver.h"
 #include "host/PluginHost.h"
 #include "toolkit/WindowCapture.h"
 
@@ -31,7 +32,8 @@
 
 namespace {
 
-const char kUsage[] = "[--plugin PATH] [--screenshot FILE]";
+const char kUsage[] = "[--plugin PATH] [--set NAME=VALUE]... [--screenshot FILE]";
+const VstInt32 kOwnEncoderId = vstFourCharCode('N', 'b', '2', 'q');
 const int kIdleMs = 30;
 // Idle calls before a --screenshot is taken: the first exposure and paint
 // need a few.
@@ -136,6 +138,16 @@ class EditedPlugin {
     return buffer;
   }
   bool hasEditor() const { return (effect->flags & effFlagsHasEditor) != 0; }
+  // --set NAME=VALUE, in the units render takes.
+  void apply(const std::vector<std::string>& settings) {
+    std::vector<std::string> names;
+    for (int i = 0; i < effect->numParams; ++i) names.push_back(text(effGetParamName, i));
+    const ParameterResolver resolver(effect->uniqueID == kOwnEncoderId, names);
+    for (const std::string& setting : settings) {
+      const ParameterResolver::Assignment a = resolver.assignment(setting);
+      effect->setParameter(effect, a.index, a.normalised);
+    }
+  }
 
   AEffect* effect = nullptr;
 
@@ -239,7 +251,7 @@ class InputLines {
 };
 
 int edit(const std::vector<std::string>& arguments) {
-  const CommandLine line(arguments, {"plugin", "screenshot"}, {});
+  const CommandLine line(arguments, {"plugin", "screenshot", "set"}, {});
   line.expectPositional(0, 0, std::string("edit ") + kUsage);
   setvbuf(stdout, nullptr, _IOLBF, 0);
 
@@ -251,6 +263,7 @@ int edit(const std::vector<std::string>& arguments) {
   {
     EditedPlugin plugin(line.value("plugin", PluginHost::defaultPluginPath()));
     if (!plugin.hasEditor()) throw HostError("the plug-in has no editor");
+    plugin.apply(line.values("set"));
     Session session{plugin};
     readSize(plugin, session.width, session.height);
     session.openEditor();
