@@ -20,6 +20,18 @@ void GlidingLanes<Lanes>::aim(int lane, float target, bool glides)
     drive[lane] = glides ? DeZipper::kTargetWeight * target : target;
 }
 
+template <int Lanes>
+bool SecondOrderBank<Lanes>::memoryIsFinite(int lane) const
+{
+    return std::isfinite(s1[lane]) && std::isfinite(s2[lane]);
+}
+
+template <int Lanes>
+bool FirstOrderBank<Lanes>::memoryIsFinite(int lane) const
+{
+    return std::isfinite(s1[lane]);
+}
+
 namespace {
 
 using Stage = NearFieldStage;
@@ -327,53 +339,40 @@ SectionTargets sectionTargets(LaneRole role, const EncoderTargets& t)
     return {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false};
 }
 
-template <int L>
-void aimBank(SecondOrderBank<L>& bank, const LaneRole* roles, const EncoderTargets& t)
+// Visits each coefficient of a bank together with its value in `s`.
+template <int L, typename Visit>
+void forEachCoefficient(SecondOrderBank<L>& bank, const SectionTargets& s, Visit visit)
 {
-    for (int l = 0; l < L; ++l) {
+    visit(bank.gain, s.gain);
+    visit(bank.comp1, s.comp1);
+    visit(bank.comp2, s.comp2);
+    visit(bank.dist1, s.dist1);
+    visit(bank.dist2, s.dist2);
+}
+
+template <int L, typename Visit>
+void forEachCoefficient(FirstOrderBank<L>& bank, const SectionTargets& s, Visit visit)
+{
+    visit(bank.gain, s.gain);
+    visit(bank.comp1, s.comp1);
+    visit(bank.dist1, s.dist1);
+}
+
+template <typename Bank>
+void aimBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
+{
+    for (int l = 0; l < Bank::kLanes; ++l) {
         const SectionTargets s = sectionTargets(roles[l], t);
-        bank.gain.aim(l, s.gain, s.glides);
-        bank.comp1.aim(l, s.comp1, s.glides);
-        bank.comp2.aim(l, s.comp2, s.glides);
-        bank.dist1.aim(l, s.dist1, s.glides);
-        bank.dist2.aim(l, s.dist2, s.glides);
+        forEachCoefficient(bank, s, [&](auto& lanes, float target) { lanes.aim(l, target, s.glides); });
     }
 }
 
-template <int L>
-void aimBank(FirstOrderBank<L>& bank, const LaneRole* roles, const EncoderTargets& t)
+template <typename Bank>
+void resetBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
 {
-    for (int l = 0; l < L; ++l) {
-        const SectionTargets s = sectionTargets(roles[l], t);
-        bank.gain.aim(l, s.gain, s.glides);
-        bank.comp1.aim(l, s.comp1, s.glides);
-        bank.dist1.aim(l, s.dist1, s.glides);
-    }
-}
-
-template <int L>
-void resetBank(SecondOrderBank<L>& bank, const LaneRole* roles, const EncoderTargets& t)
-{
-    for (int l = 0; l < L; ++l) {
-        const SectionTargets s = sectionTargets(roles[l], t);
-        bank.s1[l] = bank.s2[l] = 0.0f;
-        bank.gain.state[l] = s.gain;
-        bank.comp1.state[l] = s.comp1;
-        bank.comp2.state[l] = s.comp2;
-        bank.dist1.state[l] = s.dist1;
-        bank.dist2.state[l] = s.dist2;
-    }
-}
-
-template <int L>
-void resetBank(FirstOrderBank<L>& bank, const LaneRole* roles, const EncoderTargets& t)
-{
-    for (int l = 0; l < L; ++l) {
-        const SectionTargets s = sectionTargets(roles[l], t);
-        bank.s1[l] = 0.0f;
-        bank.gain.state[l] = s.gain;
-        bank.comp1.state[l] = s.comp1;
-        bank.dist1.state[l] = s.dist1;
+    for (int l = 0; l < Bank::kLanes; ++l) {
+        bank.clearMemory(l);
+        forEachCoefficient(bank, sectionTargets(roles[l], t), [&](auto& lanes, float value) { lanes.state[l] = value; });
     }
 }
 
@@ -503,22 +502,18 @@ void EncoderEngine::clearNonFiniteMemories()
     if (allFinite(lanes_.bankA.s1) && allFinite(lanes_.bankA.s2) && allFinite(lanes_.bankB.s1) &&
         allFinite(lanes_.bankB.s2) && allFinite(lanes_.bankC.s1))
         return;
+    // A filter is its sections in all banks: clear them together.
     for (int j = 0; j < plan_.numChannels; ++j) {
         const int a = plan_.laneA[j], b = plan_.laneB[j], c = plan_.laneC[j];
-        const bool finite = (a < 0 || (std::isfinite(lanes_.bankA.s1[a]) && std::isfinite(lanes_.bankA.s2[a]))) &&
-                            (b < 0 || (std::isfinite(lanes_.bankB.s1[b]) && std::isfinite(lanes_.bankB.s2[b]))) &&
-                            (c < 0 || std::isfinite(lanes_.bankC.s1[c]));
-        if (!finite)
-            clearMemories(j);
+        const bool finite = (a < 0 || lanes_.bankA.memoryIsFinite(a)) && (b < 0 || lanes_.bankB.memoryIsFinite(b)) &&
+                            (c < 0 || lanes_.bankC.memoryIsFinite(c));
+        if (finite)
+            continue;
+        if (a >= 0)
+            lanes_.bankA.clearMemory(a);
+        if (b >= 0)
+            lanes_.bankB.clearMemory(b);
+        if (c >= 0)
+            lanes_.bankC.clearMemory(c);
     }
-}
-
-void EncoderEngine::clearMemories(int channel)
-{
-    if (const int a = plan_.laneA[channel]; a >= 0)
-        lanes_.bankA.s1[a] = lanes_.bankA.s2[a] = 0.0f;
-    if (const int b = plan_.laneB[channel]; b >= 0)
-        lanes_.bankB.s1[b] = lanes_.bankB.s2[b] = 0.0f;
-    if (const int c = plan_.laneC[channel]; c >= 0)
-        lanes_.bankC.s1[c] = 0.0f;
 }

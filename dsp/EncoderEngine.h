@@ -20,15 +20,23 @@ struct GlidingLanes {
 
 template <int Lanes>
 struct SecondOrderBank {
+    static constexpr int kLanes = Lanes;
     float s1[Lanes] = {};
     float s2[Lanes] = {};
     GlidingLanes<Lanes> gain, comp1, comp2, dist1, dist2;
+
+    void clearMemory(int lane) { s1[lane] = s2[lane] = 0.0f; }
+    bool memoryIsFinite(int lane) const;
 };
 
 template <int Lanes>
 struct FirstOrderBank {
+    static constexpr int kLanes = Lanes;
     float s1[Lanes] = {};
     GlidingLanes<Lanes> gain, comp1, dist1;
+
+    void clearMemory(int lane) { s1[lane] = 0.0f; }
+    bool memoryIsFinite(int lane) const;
 };
 
 // The audio thread's whole state, channels and filter sections side by side.
@@ -61,7 +69,6 @@ private:
     bool settleCoefficients();
     void renderHeldGains(const float* input, float* const* outputs, int frames);
     void clearNonFiniteMemories();
-    void clearMemories(int channel);
 
     const LanePlan& plan_;
     const Kernel (*kernels_)[kNearFieldStages][2];
