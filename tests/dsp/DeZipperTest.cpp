@@ -17,14 +17,6 @@ TEST(DeZipper, WeightsAreExactAndAddUpToOne)
     EXPECT_EQ(z.stateWeight + z.targetWeight, 1.0f);
 }
 
-TEST(DeZipper, StepMovesByTheTargetWeightAndInitSetsTheStart)
-{
-    DeZipper z;
-    EXPECT_EQ(z.smooth(1.0f), z.targetWeight);
-    z.init(0.25f);
-    EXPECT_EQ(z.smooth(0.25f), 0.25f * z.targetWeight + 0.25f * z.stateWeight);
-}
-
 TEST(DeZipper, StepIsHalfDoneAfterAbout346SamplesAndNearlyDoneAfter2300)
 {
     DeZipper z;

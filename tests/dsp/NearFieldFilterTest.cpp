@@ -177,18 +177,6 @@ TEST(NearFieldFilter, NewCoefficientsKeepTheMemoryOfEveryOrder)
     EXPECT_EQ(f4.s4, 0.0f);
 }
 
-TEST(NearFieldFilter, ResetStartsTheSmoothersAtTheirCoefficients)
-{
-    NF_filt2 f;
-    f.init(sourceCoef(1.0f, 48000.0f), compCoef(2.0f, 48000.0f), 1.0f);
-    f.s1 = 3.0f;
-    f.reset();
-    EXPECT_EQ(f.s1, 0.0f);
-    EXPECT_EQ(f.gainSmoother.state, f.gain);
-    EXPECT_EQ(f.comp2Smoother.state, f.comp2);
-    EXPECT_EQ(f.dist1Smoother.state, f.dist1);
-}
-
 TEST(NearFieldFilter, EmptyBlocksChangeNothingAndStridesSkipSamples)
 {
     NF_filt2 f;
