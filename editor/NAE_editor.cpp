@@ -100,7 +100,10 @@ bool NAE_editor::open(void* ptr) {
   releaseBitmap(nfcSwitchBitmap);
   releaseBitmap(padBitmap);
   releaseBitmap(padHandleBitmap);
-  return true;
+  // The host learns whether a window really opened inside its own (no X
+  // display, or a parent that is not a window, give none); the editor
+  // works on without one until it is closed.
+  return frame->isOpen();
 }
 
 void NAE_editor::buildControls() {

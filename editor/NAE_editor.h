@@ -18,6 +18,7 @@ class NAE_editor : public AEffGUIEditor, public CControlListener {
   explicit NAE_editor(AudioEffect* effect);
   ~NAE_editor() override;
 
+  // True when the window could be created in the host's window.
   bool open(void* ptr) override;
   void close() override;
   void idle() override;

@@ -14,7 +14,7 @@ AEffGUIEditor::~AEffGUIEditor() {
   // A host may destroy the effect without closing the window first.
   delete frame;
   frame = nullptr;
-  deleteRetiredFrame();
+  deleteRetiredFrames();
   // An editor whose construction failed half-way is destroyed here without
   // the effect knowing: the effect must not keep pointing at it.
   if (effect && effect->getEditor() == this) effect->setEditor(nullptr);
@@ -35,11 +35,12 @@ void AEffGUIEditor::idle() {
   // while a control tracks the mouse) must not start a second pass.
   if (frameBusy) return;
   AEffEditor::idle();
-  if (!frame) return;
-  ++frameBusy;
-  frame->idle();
-  --frameBusy;
-  deleteRetiredFrame();
+  if (frame) {
+    ++frameBusy;
+    frame->idle();
+    --frameBusy;
+  }
+  deleteRetiredFrames();
 }
 
 void AEffGUIEditor::setParameter(VstInt32, float) {}
@@ -69,16 +70,15 @@ void AEffGUIEditor::destroyFrame() {
   if (!frame) return;
   if (frameBusy) {
     frame->closeWindow();
-    deleteRetiredFrame();
-    retiredFrame = frame;
+    retiredFrames.push_back(frame);
   } else {
     delete frame;
   }
   frame = nullptr;
 }
 
-void AEffGUIEditor::deleteRetiredFrame() {
+void AEffGUIEditor::deleteRetiredFrames() {
   if (frameBusy) return;
-  delete retiredFrame;
-  retiredFrame = nullptr;
+  for (CFrame* f : retiredFrames) delete f;
+  retiredFrames.clear();
 }

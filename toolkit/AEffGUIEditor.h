@@ -3,6 +3,8 @@
 #include "plugin/AEffEditor.h"
 #include "toolkit/VSTGUIEditorInterface.h"
 
+#include <vector>
+
 class CFrame;
 
 // The bridge between the host's editor opcodes and a toolkit frame. A
@@ -44,9 +46,9 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   CFrame* frame = nullptr;
 
  private:
-  void deleteRetiredFrame();
+  void deleteRetiredFrames();
 
-  CFrame* retiredFrame = nullptr;
+  std::vector<CFrame*> retiredFrames;
   int frameBusy = 0;  // depth of idle passes that are running the frame
   static long knobMode;
 };

@@ -67,7 +67,7 @@ struct EditorFixture : ::testing::Test {
   // The editor opened without a system window: a frame that draws into
   // its back buffer only.
   CFrame* open() {
-    editor->open(nullptr);
+    EXPECT_FALSE(editor->open(nullptr));  // no window, but a working frame
     return editor->getFrame();
   }
   NelTouchPad* pad() const { return static_cast<NelTouchPad*>(editor->getFrame()->getView(0)); }
@@ -255,7 +255,12 @@ TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely) {
   frame->redrawChanged();
   const CPoint h = pad()->getHandlePosition();
   NelTouchPad* tracked = pad();
-  onHostIdle = [this] { effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f); };
+  // Closes, reopens and closes again from inside the drag.
+  onHostIdle = [this] {
+    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
+    effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.f);
+    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
+  };
   ScriptedContext ctx(frame, {{CPoint(h.x + 7, h.y + 7), kLButton},
                               {CPoint(h.x + 20, h.y + 7), kLButton},
                               {CPoint(h.x + 20, h.y + 7), 0}});
