@@ -202,33 +202,6 @@ TEST_F(EditorFixture, CompensationChangeMovesSwitchAndText) {
   EXPECT_EQ(nfcSwitch()->currentSubImage(), 39);
 }
 
-TEST_F(EditorFixture, PadChangeSendsYThenXWithTheValuesTheUserSet) {
-  effect->setParameter(2, 0.5f);
-  effect->setParameter(3, 0.5f);
-  open();
-  pad()->setXYValue(0.25f, 0.125f);
-  editor->valueChanged(pad());
-  const std::vector<std::string> expected = {sent(3, 0.75f), sent(2, 0.875f)};
-  EXPECT_EQ(requests, expected);
-  EXPECT_EQ(p(3), 0.75f);
-  EXPECT_EQ(p(2), 0.875f);
-  EXPECT_EQ(pad()->getXValue(), 0.25f);
-  EXPECT_EQ(pad()->getYValue(), 0.125f);
-}
-
-TEST_F(EditorFixture, SwitchChangeSendsTheInvertedValue) {
-  open();
-  nfcSwitch()->setValue(1.f);
-  editor->valueChanged(nfcSwitch());
-  nfcSwitch()->setValue(0.f);
-  editor->valueChanged(nfcSwitch());
-  EXPECT_EQ(requests, (std::vector<std::string>{sent(6, 0.f), sent(6, 1.f)}));
-  char text[64] = {};
-  effect->getParameterDisplay(6, text);
-  EXPECT_STREQ(text, "off");
-  EXPECT_EQ(shown(display(4)), "off");
-}
-
 TEST_F(EditorFixture, DragThroughTheToolkitIsOneGestureWithPairedChanges) {
   effect->setParameter(2, 0.5f);
   effect->setParameter(3, 0.5f);

@@ -1,10 +1,9 @@
 // A minimal host for one touch pad in a real window: a top-level window of
 // its own with the toolkit's frame inside, idle every 30 ms. Prints what
 // reaches it (edit gestures and value changes) and answers commands on
-// standard input: "where", "shot PATH", "destroy" (the host window, now),
-// "destroy-in-drag" (the host window, from the host's idle during the next
-// drag, as a host closing its window mid-gesture does), "quit" (or end of
-// input). With --bad-parent it only tries to open a frame in a window that
+// standard input: "where", "shot PATH", "destroy-in-drag" (destroys the
+// host window from the host's idle during the next drag, as a host closing
+// its window mid-gesture does), "quit" (or end of input). With --bad-parent it only tries to open a frame in a window that
 // does not exist and reports whether that opened.
 
 #include "editor/NelTouchPad.h"
@@ -65,7 +64,6 @@ struct Probe : VSTGUIEditorInterface, CControlListener {
 
 bool handleCommand(Probe& probe, const std::string& line) {
   if (line == "quit") return false;
-  if (line == "destroy") probe.destroyHostWindow();
   if (line == "destroy-in-drag") probe.destroyInDrag = true;
   if (line == "where") {
     const CPoint h = probe.pad->getHandlePosition();

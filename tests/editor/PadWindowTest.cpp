@@ -130,17 +130,6 @@ TEST_F(PadWindow, HostDestroyingItsWindowMidDragIsSurvived) {
   EXPECT_EQ(probe.wait(), 0);
 }
 
-TEST_F(PadWindow, HostDestroyingItsWindowWhileIdleIsSurvived) {
-  probe.send("destroy");
-  std::string line;
-  ASSERT_TRUE(probe.output.waitFor("destroyed", line));
-  pause(100);  // a few idle passes on a frame whose window is gone
-  probe.send("where");
-  ASSERT_TRUE(probe.output.waitFor("handle ", line));
-  probe.send("quit");
-  EXPECT_EQ(probe.wait(), 0);
-}
-
 TEST_F(PadWindow, ParentThatIsNoWindowGivesAClosedFrame) {
   Child other;
   ASSERT_TRUE(other.start({VELMORA_PAD_PROBE, "--bad-parent"}));
