@@ -31,6 +31,8 @@ float NelAmbisonicEncoder::* const kEncoderFields[ParameterTable::kCount] = {
     &NelAmbisonicEncoder::y,       &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
     &NelAmbisonicEncoder::compDistance};
 
+using Lock = std::lock_guard<std::recursive_mutex>;
+
 void copyText(char* destination, const char* text)
 {
     std::strcpy(destination, text);
@@ -60,6 +62,7 @@ NelAmbiEnc::~NelAmbiEnc()
 void NelAmbiEnc::resume()
 {
     AudioEffectX::resume();
+    const Lock lock(controlLock);
     encoder.resume();
 }
 
@@ -68,6 +71,7 @@ void NelAmbiEnc::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f)
         return;
     AudioEffectX::setSampleRate(rate);
+    const Lock lock(controlLock);
     encoder.sampleRate = rate;
     encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
 }
@@ -91,6 +95,7 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
+    const Lock lock(controlLock);
     programs[currentProgram].values[index] = value;
     setEncoderValue(index, ParameterTable::toEncoder(index, value));
 }
@@ -104,6 +109,7 @@ float NelAmbiEnc::getParameter(VstInt32 index)
 
 float NelAmbiEnc::encoderValue(int index) const
 {
+    const Lock lock(controlLock);
     return encoder.*kEncoderFields[index];
 }
 
@@ -138,6 +144,7 @@ void NelAmbiEnc::setProgram(VstInt32 program)
 {
     if (program < 0 || program >= kNumPrograms)
         return;
+    const Lock lock(controlLock);
     currentProgram = program;
     // The replay order matters: the rectangular slots come after the polar
     // ones and decide the direction, the distance slot decides the radius.
@@ -147,11 +154,13 @@ void NelAmbiEnc::setProgram(VstInt32 program)
 
 void NelAmbiEnc::setProgramName(char* name)
 {
+    const Lock lock(controlLock);
     programs[currentProgram].setName(name);
 }
 
 void NelAmbiEnc::getProgramName(char* name)
 {
+    const Lock lock(controlLock);
     const NelAmbiEncProgram& program = programs[currentProgram];
     if (std::strcmp(program.name, kUnnamedProgram) == 0)
         std::sprintf(name, "%s %d", program.name, currentProgram + 1);
@@ -163,6 +172,7 @@ bool NelAmbiEnc::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
     if (index < 0 || index >= kNumPrograms)
         return false;
+    const Lock lock(controlLock);
     copyText(text, programs[index].name);
     return true;
 }

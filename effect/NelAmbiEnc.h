@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 #include "dsp/NelAmbisonicEncoder.h"
 #include "effect/NelAmbiEncProgram.h"
 #include "plugin/AudioEffectX.h"
@@ -50,6 +52,14 @@ public:
 protected:
     NelAmbiEncProgram* programs;
     NelAmbisonicEncoder encoder;
+
+    // Hosts set parameters from more than one thread (automation, the
+    // editor, a generic parameter window), while the program bank, the
+    // encoder's field writes and its update operations belong to one writer
+    // at a time. This lock serialises that control side (a program recall
+    // holds it across its whole replay, which re-enters setParameter); the
+    // audio thread never takes it.
+    mutable std::recursive_mutex controlLock;
 
 private:
     float encoderValue(int index) const;
