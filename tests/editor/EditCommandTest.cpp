@@ -147,6 +147,13 @@ TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture) {
   EXPECT_EQ(line, "automate 2 0.500000");
   EXPECT_EQ(text(2), "0.00");
   EXPECT_EQ(text(3), "0.00");
+
+  // While it held the mouse the editor let the host idle (request 3).
+  velmora.send("quit");
+  ASSERT_TRUE(velmora.output.waitFor("idle requests ", line));
+  EXPECT_GT(std::stol(line.substr(14)), 10);
+  EXPECT_EQ(velmora.wait(), 0);
+  window.clear();
 }
 
 TEST_F(EditSession, SwitchBottomIsHalfAMetreAndTopIsOff) {
