@@ -91,10 +91,13 @@ bool NAE_editor::open(void* ptr) {
   padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
   nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
 
-  frame = new CFrame(CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr,
-                     this);
-  frame->setBackground(backgroundBitmap);
-  buildControls();
+  auto* newFrame = new CFrame(
+      CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr, this);
+  newFrame->setBackground(backgroundBitmap);
+  buildControls(newFrame);
+  // Published only now: a host thread that sets parameters meanwhile finds
+  // the window closed rather than half-built.
+  frame = newFrame;
   setKnobMode(0);
 
   releaseBitmap(nfcSwitchBitmap);
@@ -106,25 +109,25 @@ bool NAE_editor::open(void* ptr) {
   return frame->isOpen();
 }
 
-void NAE_editor::buildControls() {
+void NAE_editor::buildControls(CFrame* newFrame) {
   touchPad = new NelTouchPad(kPadRect, this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
   touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
-  frame->addView(touchPad);
+  newFrame->addView(touchPad);
 
   xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect);
-  frame->addView(xDisplay);
+  newFrame->addView(xDisplay);
   yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect);
-  frame->addView(yDisplay);
+  newFrame->addView(yDisplay);
 
   nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions,
                                   kSwitchImageHeight, kSwitchPositions, nfcSwitchBitmap,
                                   CPoint(0, 0));
   nfcSwitch->setValue(1.f - parameter(kCompensation));
   nfcSwitch->setTransparency(false);
-  frame->addView(nfcSwitch);
+  newFrame->addView(nfcSwitch);
 
   nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensation), NFC_display, effect);
-  frame->addView(nfcDisplay);
+  newFrame->addView(nfcDisplay);
 }
 
 void NAE_editor::close() {

@@ -4,6 +4,7 @@
 #include "toolkit/CControlListener.h"
 
 class CBitmap;
+class CFrame;
 class CParamDisplay;
 class CVerticalSwitch;
 class NelTouchPad;
@@ -27,7 +28,7 @@ class NAE_editor : public AEffGUIEditor, public CControlListener {
   void valueChanged(CControl* control) override;
 
  private:
-  void buildControls();
+  void buildControls(CFrame* newFrame);
   void showPosition();
   void showCompensation();
   float parameter(VstInt32 index) const;

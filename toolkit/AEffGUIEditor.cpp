@@ -67,14 +67,17 @@ void AEffGUIEditor::endEdit(long index) {
 }
 
 void AEffGUIEditor::destroyFrame() {
-  if (!frame) return;
-  if (frameBusy) {
-    frame->closeWindow();
-    retiredFrames.push_back(frame);
-  } else {
-    delete frame;
-  }
+  // The pointer goes first: a host thread that sets parameters checks it
+  // before touching the controls.
+  CFrame* old = frame;
   frame = nullptr;
+  if (!old) return;
+  if (frameBusy) {
+    old->closeWindow();
+    retiredFrames.push_back(old);
+  } else {
+    delete old;
+  }
 }
 
 void AEffGUIEditor::deleteRetiredFrames() {
