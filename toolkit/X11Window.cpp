@@ -33,7 +33,9 @@ void adoptDisplay(Display* d) {
 void releaseDisplay(Display* d) {
   ourDisplays.erase(std::remove(ourDisplays.begin(), ourDisplays.end(), d), ourDisplays.end());
   if (ourDisplays.empty()) {
-    XSetErrorHandler(previousHandler);
+    // If the host installed a handler of its own since, that one stays.
+    const XErrorHandler current = XSetErrorHandler(previousHandler);
+    if (current != swallowOurErrors) XSetErrorHandler(current);
     previousHandler = nullptr;
   }
 }
