@@ -2,6 +2,7 @@
 # Everything builds out of tree under build/.
 
 JOBS       ?= $(shell nproc)
+MAKEFLAGS  += --no-print-directory
 BUILD      := build
 CMAKE_GEN  := cmake -S . -G "Unix Makefiles"
 WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
