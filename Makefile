@@ -33,7 +33,7 @@ bench: deps
 	@$(BUILD)/bench/bench/velmora_bench
 
 fuzz: deps
-	@scripts/run-fuzz.sh $(or $(SECONDS),600)
+	@scripts/run-fuzz.sh $(or $(FUZZ_SECONDS),600)
 
 install: release
 	@mkdir -p "$(VST_DIR)"
