@@ -9,7 +9,7 @@ WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
 PLUGIN     := $(BUILD)/release/corvane-velmora-xy3-2d.so
 VST_DIR    := $(or $(firstword $(subst :, ,$(VST_PATH))),$(HOME)/.vst)
 
-.PHONY: all deps run test test-release test-m32 test-tsan test-fuzz bench fuzz install clean
+.PHONY: all deps release run test bench fuzz install clean
 
 all: release
 
