@@ -4,7 +4,8 @@
 // of the Bessel polynomials through the bilinear transform, with integrator
 // sections. These give one section's coefficients for one distance
 // coefficient w/2 (the source's for the numerator, the array's for the
-// denominator), in single precision and in the order the formulas are written.
+// denominator), in single precision and in the order the formulas are written:
+// w^2 is one rounded product, which the beta terms then scale.
 
 struct FirstOrderFactor {
     float coef;        // 2 k w / (1 + k w)
@@ -26,6 +27,7 @@ struct SecondOrderFactor {
 inline SecondOrderFactor secondOrderFactor(float alpha, float beta, float halfCoef)
 {
     const float w = halfCoef;
-    const float e = 1.0f + alpha * w + beta * w * w;
-    return {(2.0f * alpha * w + 4.0f * beta * w * w) / e, 4.0f * beta * w * w / e, e};
+    const float w2 = w * w;
+    const float e = 1.0f + alpha * w + beta * w2;
+    return {(2.0f * alpha * w + 4.0f * beta * w2) / e, 4.0f * beta * w2 / e, e};
 }

@@ -117,6 +117,37 @@ TEST(NearFieldFilter, CoefficientsForOneMetreSourceAndTwoMetreArray)
     EXPECT_NEAR(f2.gain, 1.0053436, 1e-6);
 }
 
+TEST(NearFieldFilter, CoefficientsRoundAsTheFormulasAreWritten)
+{
+    // a^2 is rounded on its own before the beta terms scale it: (beta a) a
+    // differs from beta (a a) in the last bit for about a third of all
+    // distances, and the filters' output with it.
+    for (float fs : {44100.0f, 48000.0f}) {
+        for (int i = 0; i < 40; ++i) {
+            const float r = 0.5f + 0.0875f * static_cast<float>(i), R = 2.0f;
+            const float a = 0.5f * sourceCoef(r, fs), b = 0.5f * compCoef(R, fs);
+            const float aa = a * a, bb = b * b;
+            NF_filt2 f2;
+            f2.init(sourceCoef(r, fs), compCoef(R, fs), 1.0f);
+            const float e = 1.0f + 3.0f * a + 3.0f * aa, f = 1.0f + 3.0f * b + 3.0f * bb;
+            EXPECT_EQ(f2.dist1, (6.0f * a + 12.0f * aa) / e) << r;
+            EXPECT_EQ(f2.dist2, 12.0f * aa / e) << r;
+            EXPECT_EQ(f2.comp1, (6.0f * b + 12.0f * bb) / f) << r;
+            EXPECT_EQ(f2.gain, e * 1.0f / f) << r;
+            NF_filt3 f3;
+            f3.init(sourceCoef(r, fs), compCoef(R, fs), 1.0f);
+            const float e3 = 1.0f + 3.6778f * a + 6.4595f * aa, k = 2.3222f * a;
+            EXPECT_EQ(f3.dist2, 4.0f * 6.4595f * aa / e3) << r;
+            EXPECT_EQ(f3.dist3, 2.0f * k / (k + 1.0f)) << r;
+            NF_filt4 f4;
+            f4.init(sourceCoef(r, fs), compCoef(R, fs), 1.0f);
+            const float e1 = 1.0f + 4.2076f * a + 11.4877f * aa, e2 = 1.0f + 5.7924f * a + 9.1401f * aa;
+            EXPECT_EQ(f4.dist1, (2.0f * 4.2076f * a + 4.0f * 11.4877f * aa) / e1) << r;
+            EXPECT_EQ(f4.dist4, 4.0f * 9.1401f * aa / e2) << r;
+        }
+    }
+}
+
 TEST(NearFieldFilter, SourceOnTheArrayCircleIsTheIdentity)
 {
     const float w = compCoef(2.0f, 48000.0f);
