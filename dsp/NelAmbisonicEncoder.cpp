@@ -13,8 +13,11 @@ constexpr float kEdgeSnap = 1e-6f;
 
 bool isPositiveFinite(float v) { return v > 0.0f && std::isfinite(v); }
 
+double sq(double v) { return v * v; }
+
 // The Furse-Malham channel definitions from the working values X, Y, Z, d
-// (the direction cosines and 1, or the position and distance over 4).
+// (the direction cosines and 1, or the position and distance over 4). Each
+// square is one rounded product, which its constant then scales.
 double channelGain(AmbiChannel channel, double X, double Y, double Z, double d, double azimuth)
 {
     switch (channel) {
@@ -22,20 +25,20 @@ double channelGain(AmbiChannel channel, double X, double Y, double Z, double d, 
     case AmbiChannel::X: return X;
     case AmbiChannel::Y: return Y;
     case AmbiChannel::Z: return Z;
-    case AmbiChannel::R: return 1.5 * Z * Z - 0.5 * d * d;
+    case AmbiChannel::R: return 1.5 * sq(Z) - 0.5 * sq(d);
     case AmbiChannel::S: return 2.0 * Z * X;
     case AmbiChannel::T: return 2.0 * Y * Z;
-    case AmbiChannel::U: return X * X - Y * Y;
+    case AmbiChannel::U: return sq(X) - sq(Y);
     case AmbiChannel::V: return 2.0 * X * Y;
-    case AmbiChannel::K: return 0.5 * Z * (5.0 * Z * Z - 3.0 * d * d);
-    case AmbiChannel::L: return 8.0 * X * (5.0 * Z * Z - d * d) / 11.0;
-    case AmbiChannel::M: return 8.0 * Y * (5.0 * Z * Z - d * d) / 11.0;
-    case AmbiChannel::N: return 2.5981 * Z * (X * X - Y * Y);
+    case AmbiChannel::K: return 0.5 * Z * (5.0 * sq(Z) - 3.0 * sq(d));
+    case AmbiChannel::L: return 8.0 * X * (5.0 * sq(Z) - sq(d)) / 11.0;
+    case AmbiChannel::M: return 8.0 * Y * (5.0 * sq(Z) - sq(d)) / 11.0;
+    case AmbiChannel::N: return 2.5981 * Z * (sq(X) - sq(Y));
     case AmbiChannel::O: return 5.1962 * X * Y * Z;
-    case AmbiChannel::P: return X * (X * X - 3.0 * Y * Y);
-    case AmbiChannel::Q: return Y * (3.0 * X * X - Y * Y);
-    case AmbiChannel::C4: return std::pow(std::sqrt(X * X + Y * Y), 4.0) * std::cos(4.0 * azimuth);
-    case AmbiChannel::S4: return std::pow(std::sqrt(X * X + Y * Y), 4.0) * std::sin(4.0 * azimuth);
+    case AmbiChannel::P: return X * (sq(X) - 3.0 * sq(Y));
+    case AmbiChannel::Q: return Y * (3.0 * sq(X) - sq(Y));
+    case AmbiChannel::C4: return std::pow(std::sqrt(sq(X) + sq(Y)), 4.0) * std::cos(4.0 * azimuth);
+    case AmbiChannel::S4: return std::pow(std::sqrt(sq(X) + sq(Y)), 4.0) * std::sin(4.0 * azimuth);
     }
     return 0.0;
 }
@@ -104,8 +107,8 @@ void NelAmbisonicEncoder::UpdatePolarCoords()
 
 void NelAmbisonicEncoder::UpdateRectCoords()
 {
-    const double h = static_cast<double>(x) * x + static_cast<double>(y) * y;
-    float r = static_cast<float>(std::sqrt(static_cast<double>(z) * z + h));
+    const double h = sq(x) + sq(y);
+    float r = static_cast<float>(std::sqrt(sq(z) + h));
     if (x == 0.0f && y == 0.0f) {
         azimuth = 0.0f;
     } else {
