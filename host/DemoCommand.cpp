@@ -35,13 +35,9 @@ void writeSource(const std::string& path, const std::vector<float>& source)
 std::vector<std::vector<float>> encode(PluginHost& host, const std::vector<float>& source)
 {
     const Automation path = DemoScene::pathAutomation();
-    for (const auto& event : path.events())
-        if (event.seconds <= 0.0)
-            host.setParameter(event.index, event.normalised);
-    host.start(static_cast<float>(DemoScene::kSampleRate), kBlock);
     std::vector<std::vector<float>> channels(static_cast<size_t>(host.record().numOutputs));
     size_t position = 0;
-    Renderer renderer(host, kBlock);
+    Renderer renderer(host, static_cast<float>(DemoScene::kSampleRate), kBlock);
     ProgressBar quiet(0, false);
     renderer.render(
         [&](float* samples, int count) {

@@ -39,9 +39,6 @@ public:
     // it, the accumulating one on cleared outputs).
     void process(float** inputs, float** outputs, int frames);
 
-    float sampleRate() const { return rate; }
-    int blockSize() const { return block; }
-
     // Where the plug-in this build made lives, next to the program.
     static std::string defaultPluginPath();
 

@@ -76,10 +76,6 @@ int render(const std::vector<std::string>& arguments)
     selectProgram(host, line);
     for (const auto& setting : settings)
         host.setParameter(setting.index, setting.normalised);
-    for (const auto& event : automation.events())
-        if (event.seconds <= 0.0)
-            host.setParameter(event.index, event.normalised);
-    host.start(static_cast<float>(reader.sampleRate()), block);
 
     PendingOutput pending(out);
     SoundFileWriter writer(pending.temporaryPath(), out,
@@ -87,7 +83,7 @@ int render(const std::vector<std::string>& arguments)
                                            : SoundFileWriter::Kind::AmbisonicBFormat,
                            outputs, reader.sampleRate());
     ProgressBar progress(reader.frames(), reader.frames() > kProgressWorthSeconds * reader.sampleRate());
-    Renderer renderer(host, block);
+    Renderer renderer(host, static_cast<float>(reader.sampleRate()), block);
     const long long frames = renderer.render(
         [&reader](float* samples, int count) { return reader.read(samples, count); }, automation,
         [&writer](const float* const* channels, int count) { writer.write(channels, count); },

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-Renderer::Renderer(PluginHost& pluginHost, int frames) : host(pluginHost), blockSize(frames)
+Renderer::Renderer(PluginHost& pluginHost, float rate, int frames)
+    : host(pluginHost), sampleRate(rate), blockSize(frames)
 {
     const AEffect& effect = host.record();
     // At least one buffer each way, so that a plug-in that reads an input or
@@ -20,15 +21,23 @@ long long Renderer::render(const Source& source, const Automation& automation, c
 {
     const auto& events = automation.events();
     size_t nextEvent = 0;
+    auto applyUntil = [&](double seconds) {
+        for (; nextEvent < events.size() && events[nextEvent].seconds <= seconds; ++nextEvent)
+            host.setParameter(events[nextEvent].index, events[nextEvent].normalised);
+    };
+    // The starting position is set before the host starts (which resumes the
+    // plug-in), so that the first block begins there instead of gliding to
+    // it. Each change is made once: a second pass over the same changes
+    // could move the source again, since each coordinate is clamped against
+    // the others.
+    applyUntil(0.0);
+    host.start(sampleRate, blockSize);
     long long done = 0;
-    const double rate = host.sampleRate();
     for (;;) {
         const int frames = source(inputs[0].data(), blockSize);
         if (frames <= 0)
             break;
-        const double now = static_cast<double>(done) / rate;
-        for (; nextEvent < events.size() && events[nextEvent].seconds <= now; ++nextEvent)
-            host.setParameter(events[nextEvent].index, events[nextEvent].normalised);
+        applyUntil(static_cast<double>(done) / sampleRate);
         host.process(inputPointers.data(), outputPointers.data(), frames);
         sink(outputPointers.data(), frames);
         done += frames;

@@ -16,14 +16,17 @@ public:
     // Receives each rendered block, one buffer per plug-in output.
     using Sink = std::function<void(const float* const* channels, int frames)>;
 
-    Renderer(PluginHost& host, int blockSize);
+    Renderer(PluginHost& host, float sampleRate, int blockSize);
 
-    // An automation event at time T takes effect at the first block boundary
-    // at or after T. Returns the number of frames rendered.
+    // Makes the automation's changes at time 0, starts the host, then plays
+    // the source through it. An event at a later time T takes effect at the
+    // first block boundary at or after T. Returns the number of frames
+    // rendered.
     long long render(const Source& source, const Automation& automation, const Sink& sink, ProgressBar& progress);
 
 private:
     PluginHost& host;
+    float sampleRate;
     int blockSize;
     std::vector<std::vector<float>> inputs;
     std::vector<std::vector<float>> outputs;

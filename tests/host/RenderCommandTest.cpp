@@ -181,6 +181,22 @@ TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
     EXPECT_NEAR(out[(kRate - 1) * 7 + 1], 0.5f, 1e-4);
 }
 
+// x then y, each pulled back onto the 4 m circle: made twice, the second
+// pass would turn the source away from 45 degrees and glide there.
+TEST_F(VelmoraTest, ChangesAtTimeZeroAreMadeOnceBeforeTheFirstBlock)
+{
+    const auto in = tone(2000);
+    writeSound("in.wav", in, 1);
+    writeText("moves.txt", "0 x 4\n0 y 4\n");
+    const Result result =
+        velmora("render " + path("in.wav") + " " + path("out.amb") + " --automation " + path("moves.txt"));
+    ASSERT_EQ(result.status, 0) << result.output;
+    SF_INFO info;
+    const auto out = readSound("out.amb", info);
+    const float gains[7] = {kW, kW, kW, 0.0f, 1.0f, -kW, kW};
+    expectGains(out, in, gains, 0, 2000);
+}
+
 TEST_F(VelmoraTest, ChannelPicksOneChannelOfAStereoFile)
 {
     std::vector<float> stereo;
