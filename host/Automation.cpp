@@ -60,5 +60,10 @@ Automation Automation::load(const std::string& path, const ParameterResolver& re
     std::ifstream in(path);
     if (!in)
         throw HostError(path + ": " + std::strerror(errno));
-    return parse(in, path, resolver);
+    Automation automation = parse(in, path, resolver);
+    // A folder opens like a file and then fails on the first read: without
+    // this check it would pass for an empty automation.
+    if (in.bad())
+        throw HostError(path + ": cannot be read as a text file");
+    return automation;
 }

@@ -87,6 +87,12 @@ TEST(Automation, ABadLineIsReportedWithItsNumber)
     }
 }
 
+TEST(Automation, AFolderIsNoAutomationFile)
+{
+    const std::string folder = ::testing::TempDir();
+    EXPECT_NE(errorOf([&] { Automation::load(folder, own); }).find("cannot be read"), std::string::npos);
+}
+
 TEST(CommandLine, OptionsFlagsAndPositionals)
 {
     const CommandLine line({"in.wav", "--set", "x=1", "--set=y=2", "--wav", "out.amb", "--block", "128"},
