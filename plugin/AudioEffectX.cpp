@@ -1,6 +1,7 @@
 #include "plugin/AudioEffectX.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -527,10 +528,13 @@ VstInt32 AudioEffectX::getNextShellPlugin(char*)
 // a reader of the structure may touch is owned memory.
 bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstInt32 numChannels)
 {
-    if (!arrangement || numChannels < 0)
+    const size_t header = offsetof(VstSpeakerArrangement, speakers);
+    // A count from the host that would wrap the size (possible in a 32-bit
+    // build) must not give a small block that claims many channels.
+    const size_t maxChannels = (SIZE_MAX - header) / sizeof(VstSpeakerProperties);
+    if (!arrangement || numChannels < 0 || static_cast<size_t>(numChannels) > maxChannels)
         return false;
     deallocateArrangement(arrangement);
-    const size_t header = offsetof(VstSpeakerArrangement, speakers);
     size_t size = header + static_cast<size_t>(numChannels) * sizeof(VstSpeakerProperties);
     if (size < sizeof(VstSpeakerArrangement))
         size = sizeof(VstSpeakerArrangement);
@@ -570,6 +574,10 @@ bool AudioEffectX::matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrang
 {
     if (!from)
         return false;
+    // Matching an arrangement to itself: freeing the target would free the
+    // source before it is read.
+    if (to && *to == from)
+        return true;
     if (!deallocateArrangement(to) || !allocateArrangement(to, from->numChannels))
         return false;
     (*to)->type = from->type;

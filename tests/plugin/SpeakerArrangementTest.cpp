@@ -43,6 +43,10 @@ TEST_F(SpeakerArrangement, AllocateClearsAndCounts)
 
     EXPECT_FALSE(effect.allocateArrangement(&to, -1));
     EXPECT_FALSE(effect.allocateArrangement(nullptr, 2));
+    if (sizeof(size_t) == 4) {
+        // 38347923 speakers wrap a 32-bit size to a few bytes.
+        EXPECT_FALSE(effect.allocateArrangement(&to, 38347923));
+    }
 }
 
 TEST_F(SpeakerArrangement, DeallocateClearsThePointer)
@@ -99,6 +103,13 @@ TEST_F(SpeakerArrangement, MatchCopiesTypeAndEverySpeaker)
 
     EXPECT_FALSE(effect.matchArrangement(&to, nullptr));
     EXPECT_FALSE(effect.matchArrangement(nullptr, from));
+
+    VstSpeakerArrangement* same = from;
+    ASSERT_TRUE(effect.matchArrangement(&from, from)) << "matched to itself";
+    EXPECT_EQ(from, same);
+    EXPECT_EQ(from->type, kSpeakerArrUserDefined);
+    EXPECT_EQ(from->numChannels, 3);
+    EXPECT_STREQ(from->speakers[2].name, "third");
 }
 
 } // namespace
