@@ -41,17 +41,6 @@ char* vst_strncpy(char* dst, const char* src, size_t maxLen)
     return dst;
 }
 
-char* vst_strncat(char* dst, const char* src, size_t maxLen)
-{
-    if (!dst)
-        return dst;
-    size_t used = 0;
-    while (used < maxLen && dst[used] != '\0')
-        ++used;
-    vst_strncpy(dst + used, src, maxLen - used);
-    return dst;
-}
-
 void writeLimitedText(char* text, const char* source, VstInt32 limit)
 {
     if (!text || limit < 0)

@@ -10,8 +10,6 @@
 
 // Copies at most maxLen characters of src and terminates dst (maxLen + 1 bytes).
 char* vst_strncpy(char* dst, const char* src, size_t maxLen);
-// Appends src so that dst holds at most maxLen characters, terminated.
-char* vst_strncat(char* dst, const char* src, size_t maxLen);
 
 // Copies source cut to limit characters; the common last step of every format.
 void writeLimitedText(char* text, const char* source, VstInt32 limit);
