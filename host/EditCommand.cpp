@@ -19,7 +19,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <dlfcn.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -33,13 +32,10 @@
 namespace {
 
 const char kUsage[] = "[--plugin PATH] [--set NAME=VALUE]... [--screenshot FILE]";
-const VstInt32 kOwnEncoderId = vstFourCharCode('N', 'b', '2', 'q');
 const int kIdleMs = 30;
 // Idle calls before a --screenshot is taken: the first exposure and paint
 // need a few.
 const int kIdlesBeforeScreenshot = 10;
-
-using EntryPoint = AEffect* (*)(audioMasterCallback);
 
 long idleRequests = 0;
 
@@ -106,57 +102,19 @@ VstIntPtr editHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
   }
 }
 
-// The plug-in loaded with this command's own callback, which reports what
-// the editor sends.
-class EditedPlugin {
- public:
-  explicit EditedPlugin(const std::string& path) {
-    library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library) throw HostError(path + ": not a loadable plug-in (" + dlerror() + ")");
-    auto entry = reinterpret_cast<EntryPoint>(dlsym(library, "VSTPluginMain"));
-    effect = entry ? entry(editHostCallback) : nullptr;
-    if (!effect || effect->magic != kEffectMagic) {
-      dlclose(library);
-      throw HostError(path + ": not a VST 2.x plug-in");
-    }
-    dispatch(effOpen);
+// --set NAME=VALUE, in the units render takes.
+void applySettings(PluginHost& plugin, const std::vector<std::string>& settings) {
+  const ParameterResolver resolver(plugin.isOwnEncoder(), plugin.parameterNames());
+  for (const std::string& setting : settings) {
+    const ParameterResolver::Assignment a = resolver.assignment(setting);
+    plugin.setParameter(a.index, a.normalised);
   }
-  ~EditedPlugin() {
-    dispatch(effClose);
-    dlclose(library);
-  }
-  EditedPlugin(const EditedPlugin&) = delete;
-  EditedPlugin& operator=(const EditedPlugin&) = delete;
+}
 
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, 0.f);
-  }
-  std::string text(VstInt32 opcode, VstInt32 index = 0) {
-    char buffer[256] = {};
-    dispatch(opcode, index, 0, buffer);
-    buffer[sizeof buffer - 1] = 0;
-    return buffer;
-  }
-  bool hasEditor() const { return (effect->flags & effFlagsHasEditor) != 0; }
-  // --set NAME=VALUE, in the units render takes.
-  void apply(const std::vector<std::string>& settings) {
-    std::vector<std::string> names;
-    for (int i = 0; i < effect->numParams; ++i) names.push_back(text(effGetParamName, i));
-    const ParameterResolver resolver(effect->uniqueID == kOwnEncoderId, names);
-    for (const std::string& setting : settings) {
-      const ParameterResolver::Assignment a = resolver.assignment(setting);
-      effect->setParameter(effect, a.index, a.normalised);
-    }
-  }
-
-  AEffect* effect = nullptr;
-
- private:
-  void* library = nullptr;
-};
+bool hasEditor(PluginHost& plugin) { return (plugin.record().flags & effFlagsHasEditor) != 0; }
 
 struct Session {
-  EditedPlugin& plugin;
+  PluginHost& plugin;
   int width = 0;
   int height = 0;
   bool editorOpen = false;
@@ -187,12 +145,12 @@ struct Session {
     if (word == "set") {
       int index = -1;
       float value = 0;
-      if (in >> index >> value) plugin.effect->setParameter(plugin.effect, index, value);
+      if (in >> index >> value) plugin.setParameter(index, value);
     } else if (word == "get") {
       int index = -1;
       if (in >> index)
         std::printf("value %d %.6f %s\n", index,
-                    double(plugin.effect->getParameter(plugin.effect, index)),
+                    double(plugin.getParameter(index)),
                     plugin.text(effGetParamDisplay, index).c_str());
     } else if (word == "open") {
       openEditor();
@@ -216,7 +174,7 @@ struct Session {
   }
 };
 
-void readSize(EditedPlugin& plugin, int& width, int& height) {
+void readSize(PluginHost& plugin, int& width, int& height) {
   ERect* rect = nullptr;
   if (!plugin.dispatch(effEditGetRect, 0, 0, &rect) || !rect)
     throw HostError("the plug-in does not tell the size of its editor");
@@ -261,9 +219,9 @@ int edit(const std::vector<std::string>& arguments) {
 
   int status = 0;
   {
-    EditedPlugin plugin(line.value("plugin", PluginHost::defaultPluginPath()));
-    if (!plugin.hasEditor()) throw HostError("the plug-in has no editor");
-    plugin.apply(line.values("set"));
+    PluginHost plugin(line.value("plugin", PluginHost::defaultPluginPath()), editHostCallback);
+    if (!hasEditor(plugin)) throw HostError("the plug-in has no editor");
+    applySettings(plugin, line.values("set"));
     Session session{plugin};
     readSize(plugin, session.width, session.height);
     session.openEditor();

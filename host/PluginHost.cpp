@@ -40,7 +40,7 @@ std::string programFolder()
 
 } // namespace
 
-PluginHost::PluginHost(const std::string& path) : file(path)
+PluginHost::PluginHost(const std::string& path, audioMasterCallback callback) : file(path)
 {
     if (access(path.c_str(), F_OK) != 0)
         throw HostError(path + ": " + std::strerror(errno));
@@ -52,7 +52,7 @@ PluginHost::PluginHost(const std::string& path) : file(path)
         dlclose(library);
         throw HostError(path + ": not a VST 2.x plug-in (no VSTPluginMain)");
     }
-    effect = entry(&PluginHost::hostCallback);
+    effect = entry(callback);
     if (effect == nullptr || effect->magic != kEffectMagic) {
         dlclose(library);
         throw HostError(path + (effect == nullptr ? ": the plug-in declined to start"

@@ -9,8 +9,10 @@
 // with a real host callback, and from then on only the effect record.
 class PluginHost {
 public:
-    // Throws HostError when `path` cannot be loaded or is not a VST 2.x plug-in.
-    explicit PluginHost(const std::string& path);
+    // Throws HostError when `path` cannot be loaded or is not a VST 2.x
+    // plug-in. `callback` answers the plug-in's requests; the default one
+    // answers as a quiet offline host.
+    explicit PluginHost(const std::string& path, audioMasterCallback callback = &PluginHost::hostCallback);
     // Suspends, closes the effect and unloads the shared object.
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
