@@ -6,6 +6,7 @@
 #include "dsp/DeZipper.h"
 #include "dsp/DenormalGuard.h"
 #include "dsp/FloatLanes.h"
+#include "dsp/IntegratorSection.h"
 
 // The block loop runs frame by frame with every channel and every filter
 // section of the layout side by side in SSE lanes: the smoothers and filter
@@ -137,23 +138,16 @@ struct SecondOrderLanes {
     template <Stage S>
     F4 step(int k, F4 x, F4 guard)
     {
-        const F4 g = gain.next(k, guard);
+        const F4 in = gain.next(k, guard) * x;
         const F4 c1 = comp1.next(k, guard);
         const F4 c2 = comp2.next(k, guard);
-        F4 y;
-        F4 w;
         if constexpr (S == Stage::Full) {
             const F4 d1 = dist1.next(k, guard);
             const F4 d2 = dist2.next(k, guard);
-            w = g * x - c1 * s1[k] - c2 * s2[k] + guard;
-            y = w + d1 * s1[k] + d2 * s2[k];
+            return secondOrderSection(in, d1, d2, c1, c2, s1[k], s2[k], guard);
         } else {
-            w = g * x - (c1 * s1[k] + c2 * s2[k] + guard);
-            y = w;
+            return secondOrderPoles(in, c1, c2, s1[k], s2[k], guard);
         }
-        s2[k] = s2[k] + s1[k];
-        s1[k] = s1[k] + w;
-        return y;
     }
 };
 
@@ -185,20 +179,14 @@ struct FirstOrderLanes {
     template <Stage S>
     F4 step(int k, F4 x, F4 guard)
     {
-        const F4 g = gain.next(k, guard);
+        const F4 in = gain.next(k, guard) * x;
         const F4 c1 = comp1.next(k, guard);
-        F4 y;
-        F4 w;
         if constexpr (S == Stage::Full) {
             const F4 d1 = dist1.next(k, guard);
-            w = g * x - c1 * s1[k] + guard;
-            y = w + d1 * s1[k];
+            return firstOrderSection(in, d1, c1, s1[k], guard);
         } else {
-            w = g * x - (c1 * s1[k] + guard);
-            y = w;
+            return firstOrderPoles(in, c1, s1[k], guard);
         }
-        s1[k] = s1[k] + w;
-        return y;
     }
 };
 

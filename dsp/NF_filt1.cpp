@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dsp/BesselFactor.h"
+#include "dsp/IntegratorSection.h"
 
 void NF_filt1::init(float sourceCoef, float compCoef, float gainFactor)
 {
@@ -26,10 +27,7 @@ void NF_filt1::process(int sampleFrames, const float* input, float* output, int 
         const float g = gainSmoother.smooth(gain);
         const float d1 = dist1Smoother.smooth(dist1);
         const float c1 = comp1Smoother.smooth(comp1);
-        const float x = input[i * stride];
-        const float w = g * x - c1 * s1 + kDenormalGuard;
-        output[i * stride] = w + d1 * s1;
-        s1 = s1 + w;
+        output[i * stride] = firstOrderSection(g * input[i * stride], d1, c1, s1, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }
@@ -39,9 +37,7 @@ void NF_filt1::process1(int sampleFrames, const float* input, float* output, int
     for (int i = 0; i < sampleFrames; ++i) {
         const float g = gainSmoother.smooth(gain);
         const float c1 = comp1Smoother.smooth(comp1);
-        const float w = g * input[i * stride] - (c1 * s1 + kDenormalGuard);
-        output[i * stride] = w;
-        s1 = s1 + w;
+        output[i * stride] = firstOrderPoles(g * input[i * stride], c1, s1, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }

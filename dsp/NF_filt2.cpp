@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dsp/BesselFactor.h"
+#include "dsp/IntegratorSection.h"
 
 namespace {
 constexpr float kAlpha = 3.0f;
@@ -37,11 +38,7 @@ void NF_filt2::process(int sampleFrames, const float* input, float* output, int 
         const float d2 = dist2Smoother.smooth(dist2);
         const float c1 = comp1Smoother.smooth(comp1);
         const float c2 = comp2Smoother.smooth(comp2);
-        const float x = input[i * stride];
-        const float w = g * x - c1 * s1 - c2 * s2 + kDenormalGuard;
-        output[i * stride] = w + d1 * s1 + d2 * s2;
-        s2 = s2 + s1;
-        s1 = s1 + w;
+        output[i * stride] = secondOrderSection(g * input[i * stride], d1, d2, c1, c2, s1, s2, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }
@@ -52,10 +49,7 @@ void NF_filt2::process1(int sampleFrames, const float* input, float* output, int
         const float g = gainSmoother.smooth(gain);
         const float c1 = comp1Smoother.smooth(comp1);
         const float c2 = comp2Smoother.smooth(comp2);
-        const float w = g * input[i * stride] - (c2 * s2 + c1 * s1 + kDenormalGuard);
-        output[i * stride] = w;
-        s2 = s2 + s1;
-        s1 = s1 + w;
+        output[i * stride] = secondOrderPoles(g * input[i * stride], c1, c2, s1, s2, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }

@@ -4,6 +4,7 @@
 
 #include "dsp/BesselFactor.h"
 #include "dsp/DenormalGuard.h"
+#include "dsp/IntegratorSection.h"
 
 namespace {
 constexpr float kAlpha = 3.6778f;
@@ -42,13 +43,9 @@ void NF_filt3::init(const NF_filt3& other)
 void NF_filt3::process(int sampleFrames, const float* input, float* output, int stride)
 {
     for (int i = 0; i < sampleFrames; ++i) {
-        const float x = input[i * stride];
-        const float w1 = gain * x - comp1 * s1 - comp2 * s2 + kDenormalGuard;
-        const float w2 = w1 + dist1 * s1 + dist2 * s2 - comp3 * s3 + kDenormalGuard;
-        output[i * stride] = w2 + dist3 * s3;
-        s3 = s3 + w2;
-        s2 = s2 + s1;
-        s1 = s1 + w1;
+        const float head =
+            secondOrderSection(gain * input[i * stride], dist1, dist2, comp1, comp2, s1, s2, kDenormalGuard);
+        output[i * stride] = firstOrderSection(head, dist3, comp3, s3, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }
@@ -56,13 +53,8 @@ void NF_filt3::process(int sampleFrames, const float* input, float* output, int 
 void NF_filt3::process1(int sampleFrames, const float* input, float* output, int stride)
 {
     for (int i = 0; i < sampleFrames; ++i) {
-        const float x = input[i * stride];
-        const float w1 = gain * x - (comp1 * s1 + comp2 * s2 + kDenormalGuard);
-        const float w2 = w1 - (comp3 * s3 + kDenormalGuard);
-        output[i * stride] = w2;
-        s3 = s3 + w2;
-        s2 = s2 + s1;
-        s1 = s1 + w1;
+        const float head = secondOrderPoles(gain * input[i * stride], comp1, comp2, s1, s2, kDenormalGuard);
+        output[i * stride] = firstOrderPoles(head, comp3, s3, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }
