@@ -46,6 +46,10 @@ NelAmbiEncEdit::~NelAmbiEncEdit() = default;
 
 void NelAmbiEncEdit::setParameter(VstInt32 index, float value)
 {
+    // Held across the change and its mirror: with two threads setting
+    // parameters, the editor's last refresh then shows the effect's last
+    // position, never one that a slower thread read before the other's change.
+    const std::lock_guard<std::recursive_mutex> lock(controlLock);
     NelAmbiEnc::setParameter(index, value);
     if (editor != nullptr)
         mirrorToEditor(index, value);
