@@ -41,7 +41,7 @@ void CBitmap::paint(CDrawContext* context, const CRect& rect, const CPoint& offs
   if (!surface || !context || rect.isEmpty()) return;
   cairo_t* cr = context->getCairo();
   cairo_save(cr);
-  // Only the part of rect that the bitmap covers from offset on is drawn;
+  // Only the region of rect that the bitmap covers from offset on is drawn;
   // the rest of rect keeps what was there.
   CRect covered(rect.left, rect.top, rect.left + width - offset.x, rect.top + height - offset.y);
   covered.bound(rect);

@@ -25,7 +25,7 @@ class CBitmap : public CReferenceCounter {
   bool isLoaded() const { return surface != nullptr; }
   long getResourceId() const { return resourceId; }
 
-  // Copies the part of the bitmap that starts at offset into rect,
+  // Copies the region of the bitmap that starts at offset into rect,
   // replacing what was there.
   void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
   // The same, blended by the bitmap's alpha channel.
