@@ -50,11 +50,6 @@ void NF_filt1::reset()
     comp1Smoother.init(comp1);
 }
 
-bool NF_filt1::hasFiniteCoefficients() const
-{
-    return std::isfinite(gain) && std::isfinite(dist1) && std::isfinite(comp1);
-}
-
 // A non-finite input would otherwise stay in the integrator for good.
 void NF_filt1::clearMemoryIfNotFinite()
 {

@@ -23,8 +23,6 @@ public:
     // Clears the memory and lets every smoother start at its coefficient.
     void reset();
 
-    bool hasFiniteCoefficients() const;
-
     float gain = 0.0f;
     float dist1 = 0.0f;
     float comp1 = 0.0f;

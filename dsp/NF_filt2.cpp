@@ -65,12 +65,6 @@ void NF_filt2::reset()
     comp2Smoother.init(comp2);
 }
 
-bool NF_filt2::hasFiniteCoefficients() const
-{
-    return std::isfinite(gain) && std::isfinite(dist1) && std::isfinite(dist2) &&
-           std::isfinite(comp1) && std::isfinite(comp2);
-}
-
 void NF_filt2::clearMemoryIfNotFinite()
 {
     if (!std::isfinite(s1) || !std::isfinite(s2)) {

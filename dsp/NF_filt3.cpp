@@ -66,13 +66,6 @@ void NF_filt3::reset()
     s3 = 0.0f;
 }
 
-bool NF_filt3::hasFiniteCoefficients() const
-{
-    return std::isfinite(gain) && std::isfinite(dist1) && std::isfinite(dist2) &&
-           std::isfinite(dist3) && std::isfinite(comp1) && std::isfinite(comp2) &&
-           std::isfinite(comp3);
-}
-
 void NF_filt3::clearMemoryIfNotFinite()
 {
     if (!std::isfinite(s1) || !std::isfinite(s2) || !std::isfinite(s3))

@@ -72,13 +72,6 @@ void NF_filt4::reset()
     s4 = 0.0f;
 }
 
-bool NF_filt4::hasFiniteCoefficients() const
-{
-    return std::isfinite(gain) && std::isfinite(dist1) && std::isfinite(dist2) &&
-           std::isfinite(dist3) && std::isfinite(dist4) && std::isfinite(comp1) &&
-           std::isfinite(comp2) && std::isfinite(comp3) && std::isfinite(comp4);
-}
-
 void NF_filt4::clearMemoryIfNotFinite()
 {
     if (!std::isfinite(s1) || !std::isfinite(s2) || !std::isfinite(s3) || !std::isfinite(s4))

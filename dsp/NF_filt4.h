@@ -12,7 +12,6 @@ public:
     void process(int sampleFrames, const float* input, float* output, int stride);
     void process1(int sampleFrames, const float* input, float* output, int stride);
     void reset();
-    bool hasFiniteCoefficients() const;
 
     float gain = 0.0f;
     float dist1 = 0.0f;

@@ -54,6 +54,14 @@ NearFieldCoefs coefsOf(const NF_filt4& f)
     return {f.gain, {f.dist1, f.dist2, f.dist3, f.dist4}, {f.comp1, f.comp2, f.comp3, f.comp4}};
 }
 
+bool isFinite(const NearFieldCoefs& c)
+{
+    bool finite = std::isfinite(c.gain);
+    for (int k = 0; k < kMaxFilterOrder; ++k)
+        finite = finite && std::isfinite(c.dist[k]) && std::isfinite(c.comp[k]);
+    return finite;
+}
+
 // Gives the first `count` filters of an order the coefficients of `design`.
 template <typename Filter>
 void shareCoefficients(Filter* filters, int count, const Filter& design)
@@ -195,23 +203,23 @@ void NelAmbisonicEncoder::computeFilterCoefficients(float sourceDistance, float 
     const float ws = sourceDistance == kEdge ? 0.0f : kSpeedOfSound / (sourceDistance * fs);
     const float wc = kSpeedOfSound / (fs * compensationDistance);
 
-    NF_filt1 f1 = nf1[0];
-    NF_filt2 f2 = nf2[0];
-    NF_filt3 f3 = nf3[0];
-    NF_filt4 f4 = nf4[0];
+    NF_filt1 f1;
+    NF_filt2 f2;
+    NF_filt3 f3;
+    NF_filt4 f4;
     f1.init(ws, wc, 1.0f);
     f2.init(ws, wc, 1.0f);
     f3.init(ws, wc, 1.0f);
     f4.init(ws, wc, 1.0f);
-    const int n1 = layout_.filtersOfOrder(1), n2 = layout_.filtersOfOrder(2);
-    const int n3 = layout_.filtersOfOrder(3), n4 = layout_.filtersOfOrder(4);
-    if ((n1 > 0 && !f1.hasFiniteCoefficients()) || (n2 > 0 && !f2.hasFiniteCoefficients()) ||
-        (n3 > 0 && !f3.hasFiniteCoefficients()) || (n4 > 0 && !f4.hasFiniteCoefficients()))
-        return;
-    shareCoefficients(nf1, n1, f1);
-    shareCoefficients(nf2, n2, f2);
-    shareCoefficients(nf3, n3, f3);
-    shareCoefficients(nf4, n4, f4);
+    // Positive inputs can still overflow (a tiny rate or distance).
+    const NearFieldCoefs designs[kMaxFilterOrder] = {coefsOf(f1), coefsOf(f2), coefsOf(f3), coefsOf(f4)};
+    for (int m = 1; m <= kMaxFilterOrder; ++m)
+        if (layout_.filtersOfOrder(m) > 0 && !isFinite(designs[m - 1]))
+            return;
+    shareCoefficients(nf1, layout_.filtersOfOrder(1), f1);
+    shareCoefficients(nf2, layout_.filtersOfOrder(2), f2);
+    shareCoefficients(nf3, layout_.filtersOfOrder(3), f3);
+    shareCoefficients(nf4, layout_.filtersOfOrder(4), f4);
 }
 
 void NelAmbisonicEncoder::publish(bool withReset)

@@ -182,7 +182,7 @@ TEST(NearFieldFilter, FarSourceHasNoSourceTermAndTheCompensationBlocksDc)
     // Compensation off still has a finite coefficient.
     NF_filt1 off;
     off.init(0.0f, compCoef(4.0f, 48000.0f), 1.0f);
-    EXPECT_TRUE(off.hasFiniteCoefficients());
+    EXPECT_TRUE(std::isfinite(off.gain) && std::isfinite(off.comp1));
 }
 
 TEST(NearFieldFilter, NewCoefficientsKeepTheMemoryOfEveryOrder)
