@@ -259,17 +259,17 @@ using Kernel = EncoderEngine::Kernel;
 
 template <AmbiOrder O>
 struct KernelsFor {
-    template <bool GainsGlide>
-    static constexpr Kernel off = &renderFrames<O, GainsGlide, Stage::Off, false>;
+    static constexpr Kernel off = &renderFrames<O, true, Stage::Off, false>;
     template <bool GainsGlide, Stage S, bool CoefsGlide>
     static constexpr Kernel on = &renderFrames<O, GainsGlide, S, CoefsGlide>;
 
-    // [gains glide][stage][coefficients glide]
+    // [gains glide][stage][coefficients glide]. Without filters there are no
+    // coefficients, and held gains take renderHeldGains instead.
     static constexpr Kernel table[2][kNearFieldStages][2] = {
-        {{off<false>, off<false>},
+        {{nullptr, nullptr},
          {on<false, Stage::Full, false>, on<false, Stage::Full, true>},
          {on<false, Stage::CompensationOnly, false>, on<false, Stage::CompensationOnly, true>}},
-        {{off<true>, off<true>},
+        {{off, nullptr},
          {on<true, Stage::Full, false>, on<true, Stage::Full, true>},
          {on<true, Stage::CompensationOnly, false>, on<true, Stage::CompensationOnly, true>}},
     };
