@@ -1,6 +1,7 @@
 #include "editor/NAE_editor.h"
 
 #include "editor/NelTouchPad.h"
+#include "effect/ParameterTable.h"
 #include "plugin/AudioEffect.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
@@ -15,18 +16,8 @@ namespace {
 
 using namespace EditorLayout;
 
-enum ParameterIndex : VstInt32 {
-  kAzimuth = 0,
-  kElevation = 1,
-  kX = 2,
-  kY = 3,
-  kZ = 4,
-  kDistance = 5,
-  kCompensation = 6
-};
-
 const long kPadTag = 2;
-const long kSwitchTag = kCompensation;
+const long kSwitchTag = kCompensationDistance;
 
 const CRect kPadRect(kPadLeft, kPadTop, kPadRight, kPadBottom);
 const CRect kXDisplayRect(248, 75, 288, 95);
@@ -60,7 +51,9 @@ CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringC
 
 void x_display(float, char* string, void* userData) { effectText(userData, kX, string); }
 void y_display(float, char* string, void* userData) { effectText(userData, kY, string); }
-void NFC_display(float, char* string, void* userData) { effectText(userData, kCompensation, string); }
+void NFC_display(float, char* string, void* userData) {
+  effectText(userData, kCompensationDistance, string);
+}
 
 NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect) {
   installEditorBitmaps();
@@ -122,11 +115,11 @@ void NAE_editor::buildControls(CFrame* newFrame) {
   nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions,
                                   kSwitchImageHeight, kSwitchPositions, nfcSwitchBitmap,
                                   CPoint(0, 0));
-  nfcSwitch->setValue(1.f - parameter(kCompensation));
+  nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
   nfcSwitch->setTransparency(false);
   newFrame->addView(nfcSwitch);
 
-  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensation), NFC_display, effect);
+  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect);
   newFrame->addView(nfcDisplay);
 }
 
@@ -151,7 +144,7 @@ void NAE_editor::setParameter(VstInt32 index, float) {
     case kDistance:
       showPosition();
       break;
-    case kCompensation:
+    case kCompensationDistance:
       showCompensation();
       break;
     default:
@@ -176,8 +169,8 @@ void NAE_editor::showPosition() {
 }
 
 void NAE_editor::showCompensation() {
-  nfcSwitch->setValue(1.f - parameter(kCompensation));
-  nfcDisplay->setValue(parameter(kCompensation));
+  nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
+  nfcDisplay->setValue(parameter(kCompensationDistance));
 }
 
 void NAE_editor::valueChanged(CControl* control) {
@@ -194,7 +187,7 @@ void NAE_editor::valueChanged(CControl* control) {
       break;
     }
     case kSwitchTag:
-      effect->setParameterAutomated(kCompensation, 1.f - control->getValue());
+      effect->setParameterAutomated(kCompensationDistance, 1.f - control->getValue());
       break;
     default:
       break;
