@@ -1,7 +1,9 @@
 // velmora info: what a host learns about a plug-in.
 
+#include "effect/ParameterTable.h"
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
+#include "host/ParameterResolver.h"
 #include "host/PluginHost.h"
 
 #include <cstdio>
@@ -19,6 +21,16 @@ std::string fourCharacters(VstInt32 id)
         text += (c >= 0x20 && c < 0x7f) ? c : '?';
     }
     return text;
+}
+
+// What a host makes of the category code, in the order of VstPlugCategory.
+const char* categoryName(VstIntPtr category)
+{
+    static const char* const names[] = {"not given", "effect",  "instrument", "analysis",
+                                        "mastering", "spatialiser", "room effect", "surround effect",
+                                        "restoration", "offline process", "shell", "generator"};
+    const VstIntPtr count = sizeof names / sizeof names[0];
+    return category >= 0 && category < count ? names[category] : "unknown";
 }
 
 std::string pinLabel(PluginHost& host, VstInt32 opcode, int index)
@@ -41,16 +53,29 @@ void printPins(PluginHost& host, const char* title, VstInt32 opcode, int count)
     std::printf("\n");
 }
 
+// How to set one of the project's own encoder's parameters on the command
+// line: "--set distance=0..4|off".
+std::string setHint(int index)
+{
+    const ParameterInfo& info = ParameterTable::info(index);
+    return std::string("  --set ") + info.key + "=" + ParameterResolver::rangeText(index) +
+           (info.text == ValueText::MetresOrOff ? "|off" : "");
+}
+
+// For the project's own encoder each line also says how to set the
+// parameter on the command line.
 void printParameters(PluginHost& host)
 {
     const AEffect& effect = host.record();
+    const bool own = host.isOwnEncoder();
     std::printf("parameters %d:\n", effect.numParams);
     for (int i = 0; i < effect.numParams; ++i) {
         const std::string name = host.text(effGetParamName, i);
         const std::string display = host.text(effGetParamDisplay, i);
         const std::string label = host.text(effGetParamLabel, i);
-        std::printf("  %2d  %-22s %8s %-8s (%.6f)\n", i, ("\"" + name + "\"").c_str(), display.c_str(),
-                    label.c_str(), static_cast<double>(host.getParameter(i)) + 0.0);
+        const std::string setAs = own ? setHint(i) : "";
+        std::printf("  %2d  %-22s %8s %-8s (%.6f)%s\n", i, ("\"" + name + "\"").c_str(), display.c_str(),
+                    label.c_str(), static_cast<double>(host.getParameter(i)) + 0.0, setAs.c_str());
     }
 }
 
@@ -80,7 +105,8 @@ int info(const std::vector<std::string>& arguments)
                 static_cast<long>(host.dispatch(effGetVstVersion)));
     std::printf("unique id  %s (0x%08x)\n", fourCharacters(effect.uniqueID).c_str(),
                 static_cast<unsigned>(effect.uniqueID));
-    std::printf("category   %ld\n", static_cast<long>(host.dispatch(effGetPlugCategory)));
+    const VstIntPtr category = host.dispatch(effGetPlugCategory);
+    std::printf("category   %ld (%s)\n", static_cast<long>(category), categoryName(category));
     std::printf("flags      0x%x%s%s\n", static_cast<unsigned>(effect.flags),
                 (effect.flags & effFlagsHasEditor) ? " editor" : "",
                 (effect.flags & effFlagsCanReplacing) ? " replacing" : "");

@@ -79,10 +79,8 @@ float ParameterResolver::value(int index, const std::string& rawText) const
         return ParameterTable::toNormalised(index, ParameterTable::kOffSentinel);
     if (!parseNumber(text, number))
         throw HostError(name + ": '" + rawText + "' is not a number" + (hasOff ? " or off" : ""));
-    const double minimum = ParameterTable::userMinimum(index), maximum = ParameterTable::userMaximum(index);
-    if (number < minimum || number > maximum)
-        throw HostError(name + ": " + rawText + " is out of range " + formatNumber(minimum) + ".." +
-                        formatNumber(maximum) + " " + info.label);
+    if (number < ParameterTable::userMinimum(index) || number > ParameterTable::userMaximum(index))
+        throw HostError(name + ": " + rawText + " is out of range " + rangeText(index) + " " + info.label);
     return ParameterTable::normalisedFromUser(index, number);
 }
 
@@ -93,6 +91,11 @@ ParameterResolver::Assignment ParameterResolver::assignment(const std::string& t
         throw HostError("'" + text + "' is not NAME=VALUE");
     const int found = index(text.substr(0, equals));
     return {found, value(found, text.substr(equals + 1))};
+}
+
+std::string ParameterResolver::rangeText(int index)
+{
+    return formatNumber(ParameterTable::userMinimum(index)) + ".." + formatNumber(ParameterTable::userMaximum(index));
 }
 
 std::string ParameterResolver::displayName(int index) const

@@ -25,6 +25,9 @@ public:
     // The name to show for a parameter in messages.
     std::string displayName(int index) const;
 
+    // "MIN..MAX" of one of the own encoder's parameters, in its units.
+    static std::string rangeText(int index);
+
 private:
     std::string knownNames() const;
 

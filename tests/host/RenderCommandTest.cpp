@@ -267,7 +267,8 @@ TEST_F(VelmoraTest, InfoShowsWhatAHostSees)
     const Result result = velmora("info");
     ASSERT_EQ(result.status, 0) << result.output;
     for (const char* expected : {"Corvane Velmora XY 3 - 2d", "CorVane", "Nb2q", "Mono Input", "W X Y U V P Q",
-                                 "\"Compensation Distance\"", "off", "\"Prog 16\""})
+                                 "\"Compensation Distance\"", "off", "\"Prog 16\"", "category   0 (not given)",
+                                 "--set distance=0..4|off"})
         EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
 }
 
