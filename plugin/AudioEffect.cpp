@@ -48,6 +48,7 @@ bool needsBuffer(VstInt32 opcode)
     case effGetParamName:
     case effEditGetRect:
     case effGetChunk:
+    case effSetChunk:
         return true;
     default:
         return false;

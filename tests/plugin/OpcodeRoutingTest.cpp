@@ -255,7 +255,7 @@ TEST(OpcodeRouting, RequestsWithoutTheirBufferCallNothing)
 {
     RoutingEffect effect;
     for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
-                            effGetParamDisplay, effGetParamName, effGetChunk,
+                            effGetParamDisplay, effGetParamName, effGetChunk, effSetChunk,
                             effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
                             effGetOutputProperties, effGetEffectName, effGetVendorString,
                             effGetProductString, effCanDo, effGetParameterProperties,
