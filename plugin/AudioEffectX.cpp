@@ -211,6 +211,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
 
 void AudioEffectX::resume()
 {
+    // canDo takes a writable text: an override gets a copy, never the constant.
     char receiveMidi[sizeof(CanDoText::receiveVstMidiEvent)];
     std::memcpy(receiveMidi, CanDoText::receiveVstMidiEvent, sizeof(receiveMidi));
     if ((effectRecord.flags & effFlagsIsSynth) != 0 || canDo(receiveMidi) == kCanDoYes)
