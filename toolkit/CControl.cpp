@@ -15,12 +15,8 @@ bool CControl::isDirty() const { return oldValue != value || CView::isDirty(); }
 
 void CControl::setDirty(bool val) {
   CView::setDirty(val);
-  // Marking dirty also forces the value comparison to fail, so a control
-  // marked dirty is redrawn even if its value is unchanged.
-  if (val)
-    oldValue = value != -1.f ? -1.f : 0.f;
-  else
-    oldValue = value;
+  // Clean means drawn: the value drawn becomes the one to compare with.
+  if (!val) oldValue = value;
 }
 
 void CControl::beginEdit() {
