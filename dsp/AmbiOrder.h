@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The channel layout an encoder is built for, fixed at construction.
-// The numbers are part of the interface: the effect builds its encoder with 5.
+// The numbers belong to the interface: the effect builds its encoder with 5.
 enum AmbiOrder : int32_t {
     Order1H0V = 0,  // W X Y
     Order1H1V = 1,  // W X Y Z

@@ -5,7 +5,7 @@
 #include "dsp/AmbiLayout.h"
 
 // What runs after the gains: nothing (compensation off), the full near-field
-// filters (a near source) or their compensation part only (the far source).
+// filters (a near source) or their compensation poles only (the far source).
 enum class NearFieldStage : uint8_t { Off, Full, CompensationOnly };
 
 constexpr int kNearFieldStages = 3;
