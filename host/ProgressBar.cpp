@@ -12,9 +12,12 @@ ProgressBar::ProgressBar(long long totalWork, bool worthShowing)
 {
 }
 
+// Reached without finish() only when the work failed: the bar stays where it
+// stopped, so that it does not claim 100% above the error message.
 ProgressBar::~ProgressBar()
 {
-    finish();
+    if (shown)
+        std::fputc('\n', stderr);
 }
 
 void ProgressBar::update(long long done)
