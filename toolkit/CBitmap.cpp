@@ -6,7 +6,7 @@
 #include <cairo.h>
 
 CBitmap::CBitmap(const CResourceDescription& desc)
-    : surface(ResourceBundle::load(desc.id)), resourceId(desc.id) {
+    : surface(ResourceBundle::load(desc.id)) {
   if (surface) {
     width = cairo_image_surface_get_width(surface);
     height = cairo_image_surface_get_height(surface);

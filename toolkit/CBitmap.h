@@ -23,7 +23,6 @@ class CBitmap : public CReferenceCounter {
   long getWidth() const { return width; }
   long getHeight() const { return height; }
   bool isLoaded() const { return surface != nullptr; }
-  long getResourceId() const { return resourceId; }
 
   // Copies the region of the bitmap that starts at offset into rect,
   // replacing what was there.
@@ -39,5 +38,4 @@ class CBitmap : public CReferenceCounter {
   cairo_surface_t* surface = nullptr;
   long width = 0;
   long height = 0;
-  long resourceId = -1;
 };

@@ -29,13 +29,6 @@ void CControl::endEdit() {
   if (listener) listener->controlEndEdit(this);
 }
 
-void CControl::bounceValue() {
-  if (value > vmax)
-    value = vmax;
-  else if (value < vmin)
-    value = vmin;
-}
-
 bool CControl::checkDefaultValue(long button) {
   if (button != (kControl | kLButton)) return false;
   beginEdit();

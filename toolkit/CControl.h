@@ -16,19 +16,9 @@ class CControl : public CView {
 
   virtual void setValue(float val) { value = val; }
   virtual float getValue() const { return value; }
-  virtual void setMin(float val) { vmin = val; }
-  virtual float getMin() const { return vmin; }
-  virtual void setMax(float val) { vmax = val; }
-  virtual float getMax() const { return vmax; }
-  virtual void setOldValue(float val) { oldValue = val; }
   virtual float getOldValue() const { return oldValue; }
-  virtual void setDefaultValue(float val) { defaultValue = val; }
   virtual float getDefaultValue() const { return defaultValue; }
-
-  virtual void setTag(long val) { tag = val; }
   long getTag() const { return tag; }
-  virtual void setListener(CControlListener* l) { listener = l; }
-  CControlListener* getListener() const { return listener; }
 
   bool isDirty() const override;
   void setDirty(bool val = true) override;
@@ -38,8 +28,6 @@ class CControl : public CView {
   virtual void beginEdit();
   virtual void endEdit();
 
-  // Keeps the value within min..max.
-  virtual void bounceValue();
   // A Command-click (left button + kControl, nothing else) resets the
   // value to the default as one whole gesture; true if it did.
   virtual bool checkDefaultValue(long button);
@@ -52,6 +40,4 @@ class CControl : public CView {
   float oldValue = 1.f;
   float defaultValue = 0.5f;
   float value = 0.f;
-  float vmin = 0.f;
-  float vmax = 1.f;
 };

@@ -75,5 +75,3 @@ void CDrawContext::setClipRect(const CRect& rect) {
   cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
   cairo_clip(cr);
 }
-
-void CDrawContext::resetClipRect() { cairo_reset_clip(cr); }

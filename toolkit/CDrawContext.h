@@ -35,9 +35,8 @@ class CDrawContext {
   // One line of text, vertically centred in rect and clipped to it.
   void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
 
-  // Restricts drawing to rect until resetClipRect().
+  // Restricts all further drawing to rect.
   void setClipRect(const CRect& rect);
-  void resetClipRect();
 
   CFrame* getFrame() const { return frame; }
   cairo_t* getCairo() const { return cr; }

@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, long s)
-    : CControl(size, nullptr, 0, background), style(s) {
+// No display style changes how the text is drawn here, so the style is not kept.
+CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, long /*style*/)
+    : CControl(size, nullptr, 0, background) {
   // A display is not a control the mouse can change.
   bMouseEnabled = false;
 }
@@ -32,7 +33,7 @@ void CParamDisplay::draw(CDrawContext* context) {
     if (pBackground) {
       pBackground->draw(context, size);
     } else {
-      context->setFillColor(backColor);
+      context->setFillColor(kBlackCColor);
       context->fillRect(size);
     }
   }

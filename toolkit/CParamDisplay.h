@@ -23,16 +23,12 @@ class CParamDisplay : public CControl {
   CFont getFont() const { return fontID; }
   virtual void setFontColor(const CColor& color) { setAndMarkDirty(fontColor, color); }
   CColor getFontColor() const { return fontColor; }
-  virtual void setBackColor(const CColor& color) { setAndMarkDirty(backColor, color); }
-  CColor getBackColor() const { return backColor; }
   virtual void setHoriAlign(CHoriTxtAlign align) { setAndMarkDirty(horiTxtAlign, align); }
 
   virtual void setStringConvert(StringConvert convert, void* userData = nullptr);
 
   // The text the display shows for its current value.
   void getText(char* text) const;
-
-  long getStyle() const { return style; }
 
   bool isTypeOf(const char* type) const override;
   CView* newCopy() const override { return new CParamDisplay(*this); }
@@ -47,8 +43,6 @@ class CParamDisplay : public CControl {
   StringConvert stringConvert = nullptr;
   void* userData = nullptr;
   CHoriTxtAlign horiTxtAlign = kCenterText;
-  long style;
   CFont fontID = kNormalFont;
   CColor fontColor = kWhiteCColor;
-  CColor backColor = kBlackCColor;
 };

@@ -10,11 +10,6 @@ struct CPoint {
   CPoint() = default;
   CPoint(CCoord x_, CCoord y_) : x(x_), y(y_) {}
 
-  CPoint& offset(CCoord dx, CCoord dy) {
-    x += dx;
-    y += dy;
-    return *this;
-  }
   bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
   bool operator!=(const CPoint& o) const { return !(*this == o); }
 };

@@ -18,15 +18,6 @@ struct CRect {
   CCoord height() const { return bottom - top; }
   bool isEmpty() const { return right <= left || bottom <= top; }
 
-  CRect& offset(CCoord dx, CCoord dy) {
-    left += dx;
-    right += dx;
-    top += dy;
-    bottom += dy;
-    return *this;
-  }
-  CPoint getTopLeft() const { return CPoint(left, top); }
-
   bool pointInside(const CPoint& p) const {
     return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
   }

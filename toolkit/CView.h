@@ -34,10 +34,6 @@ class CView : public CReferenceCounter {
   bool getMouseEnabled() const { return bMouseEnabled; }
 
   const CRect& getViewSize() const { return size; }
-  virtual void setViewSize(const CRect& rect) {
-    size = rect;
-    setDirty();
-  }
 
   virtual bool isTypeOf(const char* type) const;
   virtual CView* newCopy() const { return new CView(*this); }
