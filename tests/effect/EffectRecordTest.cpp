@@ -183,6 +183,22 @@ TEST(EffectParameters, ThePolarAndRectangularViewsMoveTogether)
     EXPECT_NEAR(fx.get(3), 0.75f, 1e-6);
 }
 
+// Hosts and saved sessions may hold values a little outside 0..1: they go
+// through the same mappings, unclamped, and read back as written.
+TEST(EffectParameters, FiniteValuesOutsideTheRangeAreMappedNotClamped)
+{
+    LoadedEffect fx;
+    fx.set(6, -0.1f);  // 0.15 m
+    EXPECT_EQ(fx.display(6), "0.15");
+    EXPECT_NEAR(fx.get(6), -0.1f, 1e-6);
+    fx.set(5, 1.25f);  // -1 m: the source goes through the centre to behind
+    EXPECT_EQ(fx.display(5), "-1.00");
+    EXPECT_EQ(fx.display(2), "-1.00");
+    EXPECT_FLOAT_EQ(fx.get(5), 1.25f);
+    fx.set(0, 1.25f);  // 450 degrees
+    EXPECT_EQ(fx.display(0), "450");
+}
+
 TEST(EffectParameters, NonFiniteValuesAreIgnored)
 {
     const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
