@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # `make run`: the demonstration render of the command-line host, written
-# into build/demo. Until the host exists it lists what was built.
+# into build/demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build/release}
-if [ -x "$dir/host/velmora" ]; then
-  exec "$dir/host/velmora" demo build/demo
+program="$dir/host/velmora"
+if [ ! -x "$program" ]; then
+  echo "run-demo: $program was not built (the host needs libsndfile and cairo: make deps)" >&2
+  exit 1
 fi
-echo "built in $dir:"
-find "$dir" -maxdepth 2 -type f \( -name '*.so' -o -name '*.a' -o -perm -u+x \) -newer CMakeLists.txt | grep -v CMakeFiles | sort
+exec "$program" demo build/demo
