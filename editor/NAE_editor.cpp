@@ -37,8 +37,9 @@ void effectText(void* effect, VstInt32 index, char* string) {
 }
 
 CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringConvert convert,
-                          AudioEffect* effect) {
+                          AudioEffect* effect, CHoriTxtAlign align) {
   auto* display = new CParamDisplay(rect, nullptr, 0);
+  display->setHoriAlign(align);
   display->setFont(kNormalFontSmaller);
   display->setFontColor(kDisplayColour);
   display->setTransparency(true);
@@ -107,9 +108,11 @@ void NAE_editor::buildControls(CFrame* newFrame) {
   touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
   newFrame->addView(touchPad);
 
-  xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect);
+  // The coordinate texts reach over the pad's right edge; set flush right,
+  // even a negative value keeps clear of the pad.
+  xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect, kRightText);
   newFrame->addView(xDisplay);
-  yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect);
+  yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect, kRightText);
   newFrame->addView(yDisplay);
 
   nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions,
@@ -119,7 +122,8 @@ void NAE_editor::buildControls(CFrame* newFrame) {
   nfcSwitch->setTransparency(false);
   newFrame->addView(nfcSwitch);
 
-  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect);
+  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect,
+                          kCenterText);
   newFrame->addView(nfcDisplay);
 }
 

@@ -192,6 +192,31 @@ TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts) {
   EXPECT_TRUE(requests.empty());
 }
 
+// The coordinate texts overlap the pad's right edge; the longest ones
+// ("-4.00") must still keep their glyphs off the pad.
+TEST_F(EditorFixture, CoordinateTextsStayOffThePad) {
+  effect->setParameter(2, 0.f);
+  effect->setParameter(3, 0.f);
+  CFrame* frame = open();
+  frame->redrawChanged();
+  EXPECT_EQ(shown(display(1))[0], '-');
+  auto isTextColour = [](unsigned rgb) {
+    return ((rgb >> 16) & 255) < 90 && ((rgb >> 8) & 255) > 130 && (rgb & 255) > 200;
+  };
+  int onPad = 0, beside = 0;
+  for (int i : {1, 2}) {
+    const CRect r = display(i)->getViewSize();
+    for (long y = r.top; y < r.bottom; ++y)
+      for (long x = r.left; x < r.right; ++x) {
+        const bool text = isTextColour(pixelAt(frame->getBackBuffer(), int(x), int(y)));
+        if (x < 258) onPad += text;
+        else beside += text;
+      }
+  }
+  EXPECT_EQ(onPad, 0);
+  EXPECT_GT(beside, 20);
+}
+
 TEST_F(EditorFixture, CompensationChangeMovesSwitchAndText) {
   open();
   effect->setParameter(6, 0.f);
