@@ -51,6 +51,23 @@ void text(cairo_t* cr, double x, double y, double size, const char* s, const Rgb
   cairo_show_text(cr, s);
 }
 
+// A caption on the pad's field: the rings and axes beneath it are cleared
+// first so that no line runs through the letters.
+void fieldLabel(cairo_t* cr, double x, double y, const char* s, bool centred) {
+  const double size = 7.5;
+  const double pad = 1.0;
+  cairo_select_font_face(cr, kFontFace, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t ext;
+  cairo_text_extents(cr, s, &ext);
+  const double left = centred ? x - ext.x_advance / 2.0 : x;
+  setColour(cr, kField);
+  cairo_rectangle(cr, left + ext.x_bearing - pad, y + ext.y_bearing - pad, ext.width + 2 * pad,
+                  ext.height + 2 * pad);
+  cairo_fill(cr);
+  text(cr, x, y, size, s, kDimText, false, centred);
+}
+
 // A recessed frame around a rectangle given in window pixels (right and
 // bottom exclusive): dark above and left, light below and right.
 void insetFrame(cairo_t* cr, int left, int top, int right, int bottom) {
@@ -145,8 +162,8 @@ void drawPad(cairo_t* cr) {
     cairo_restore(cr);
   }
 
-  text(cr, c, 9, 7.5, "front", kDimText, false, true);
-  text(cr, 3, c - 3, 7.5, "left", kDimText);
+  fieldLabel(cr, c, 9, "front", true);
+  fieldLabel(cr, 3, c - 3, "left", false);
 }
 
 void drawHandle(cairo_t* cr) {
