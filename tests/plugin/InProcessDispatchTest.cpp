@@ -46,22 +46,6 @@ TEST_F(InProcessDispatch, CloseThroughTheDispatcherAloneKeepsTheObject)
     EXPECT_EQ(effect.getAeffect()->magic, kEffectMagic);
 }
 
-TEST_F(InProcessDispatch, QualitySettersWriteTheRecord)
-{
-    effect.__setRealtimeQualitiesDeprecated(3);
-    effect.__setOfflineQualitiesDeprecated(4);
-    effect.setInitialDelay(128);
-    effect.setUniqueID(vstFourCharCode('A', 'b', 'c', 'd'));
-    effect.setNumInputs(1);
-    effect.setNumOutputs(7);
-    const AEffect& record = *effect.getAeffect();
-    EXPECT_EQ(record.realQualities, 3);
-    EXPECT_EQ(record.offQualities, 4);
-    EXPECT_EQ(record.initialDelay, 128);
-    EXPECT_EQ(record.uniqueID, 0x41626364);
-    EXPECT_EQ(record.numOutputs, 7);
-}
-
 TEST_F(InProcessDispatch, BaseEditorDefaults)
 {
     AEffEditor editor(&effect);
