@@ -13,6 +13,7 @@
 #include "host/SoundFileWriter.h"
 
 #include <cstdio>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
@@ -70,6 +71,11 @@ int render(const std::vector<std::string>& arguments)
     SoundFileReader reader(in, readOptions);
     if (sameFile(in, out))
         throw HostError(out + " is the input file; choose another output");
+    if (reader.frames() > SoundFileWriter::largestFrames(outputs))
+        throw HostError(in + " is too long: " + std::to_string(outputs) + " channels of it would outgrow the 4 GiB " +
+                        "a WAV file can hold (at most " +
+                        std::to_string(SoundFileWriter::largestFrames(outputs) / reader.sampleRate() / 60) +
+                        " minutes at this rate); split it");
 
     // The starting position is set before playback starts, so that the
     // first block begins there instead of gliding from the default.

@@ -2,6 +2,11 @@
 
 #include "host/HostError.h"
 
+namespace {
+// What a RIFF file's 32-bit sizes allow, less room for the header chunks.
+constexpr long long kLargestDataBytes = 0xFFFFFFFFLL - 0x10000;
+} // namespace
+
 SoundFileWriter::SoundFileWriter(const std::string& filePath, const std::string& shownAs, Kind kind, int channels,
                                  int sampleRate)
     : path(shownAs), channelCount(channels)
@@ -27,8 +32,16 @@ SoundFileWriter::~SoundFileWriter()
         sf_close(file);
 }
 
+long long SoundFileWriter::largestFrames(int channels)
+{
+    return kLargestDataBytes / (static_cast<long long>(sizeof(float)) * channels);
+}
+
 void SoundFileWriter::write(const float* const* channels, int frames)
 {
+    if (framesWritten + frames > largestFrames(channelCount))
+        throw HostError(path + " would outgrow the 4 GiB a WAV file can hold");
+    framesWritten += frames;
     interleaved.resize(static_cast<size_t>(frames) * static_cast<size_t>(channelCount));
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channelCount; ++c)

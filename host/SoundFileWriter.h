@@ -19,7 +19,13 @@ public:
     SoundFileWriter(const SoundFileWriter&) = delete;
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;
 
+    // The most frames a file of `channels` channels can hold: a WAV file's
+    // sizes are 32-bit, and libsndfile would go on writing past them into a
+    // file whose header no longer describes it.
+    static long long largestFrames(int channels);
+
     // Writes `frames` samples of each channel, taken from separate buffers.
+    // Throws HostError rather than grow the file past largestFrames.
     void write(const float* const* channels, int frames);
     // Flushes and closes; throws HostError when the data did not all arrive.
     void close();
@@ -28,5 +34,6 @@ private:
     std::string path;
     SNDFILE* file = nullptr;
     int channelCount;
+    long long framesWritten = 0;
     std::vector<float> interleaved;
 };

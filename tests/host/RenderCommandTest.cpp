@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -223,6 +224,10 @@ TEST_F(VelmoraTest, BadInputGivesOneLineAndLeavesNoFile)
     writeSound("in.wav", tone(100), 1);
     writeText("notes.txt", "not a sound\n");
     writeText("bad-moves.txt", "0 azimuth 0\n\n1 azimuth\n");
+    // Five gigabytes of headerless samples, sparse: seven channels of them
+    // would outgrow a WAV file.
+    writeText("long.raw", "");
+    std::filesystem::resize_file(path("long.raw"), 5ull << 30);
     const std::string in = path("in.wav"), out = path("out.amb");
     struct Case {
         std::string arguments;
@@ -240,6 +245,7 @@ TEST_F(VelmoraTest, BadInputGivesOneLineAndLeavesNoFile)
         {"render " + in + " " + out + " --program 17", "--program 17"},
         {"render " + in + " " + path("no-such-folder/out.amb"), "cannot write"},
         {"render " + in + " " + in, "is the input file"},
+        {"render " + path("long.raw") + " " + out + " --rate 48000", "outgrow the 4 GiB a WAV file can hold"},
         {"render " + in, "usage: velmora render"},
     };
     for (const Case& c : cases) {
@@ -247,7 +253,8 @@ TEST_F(VelmoraTest, BadInputGivesOneLineAndLeavesNoFile)
         EXPECT_NE(result.status, 0) << c.arguments;
         EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << "\n" << result.output;
         EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
-        EXPECT_EQ(files(), (std::vector<std::string>{"bad-moves.txt", "in.wav", "notes.txt"})) << c.arguments;
+        EXPECT_EQ(files(), (std::vector<std::string>{"bad-moves.txt", "in.wav", "long.raw", "notes.txt"}))
+            << c.arguments;
     }
 }
 
