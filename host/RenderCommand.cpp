@@ -71,7 +71,8 @@ int render(const std::vector<std::string>& arguments)
     SoundFileReader reader(in, readOptions);
     if (sameFile(in, out))
         throw HostError(out + " is the input file; choose another output");
-    if (reader.frames() > SoundFileWriter::largestFrames(outputs))
+    // (A stream of unknown length is checked by the writer as it grows.)
+    if (reader.frames() != SF_COUNT_MAX && reader.frames() > SoundFileWriter::largestFrames(outputs))
         throw HostError(in + " is too long: " + std::to_string(outputs) + " channels of it would outgrow the 4 GiB " +
                         "a WAV file can hold (at most " +
                         std::to_string(SoundFileWriter::largestFrames(outputs) / reader.sampleRate() / 60) +
