@@ -4,6 +4,7 @@
 #include "host/CommandRegistry.h"
 #include "host/HostError.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -34,8 +35,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velmora: unknown command '%s' (try: velmora help)\n", name.c_str());
         return 2;
     }
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
+        std::printf("usage: velmora %s %s\n%s\n", command->name, command->usage, command->summary);
+        return 0;
+    }
     try {
-        return command->run(std::vector<std::string>(argv + 2, argv + argc));
+        return command->run(arguments);
     } catch (const HostError& error) {
         std::fprintf(stderr, "velmora: %s\n", error.what());
     } catch (const std::exception& error) {

@@ -279,6 +279,13 @@ TEST_F(VelmoraTest, InfoShowsWhatAHostSees)
         EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
 }
 
+TEST_F(VelmoraTest, HelpOfOneCommandIsNoError)
+{
+    const Result result = velmora("render in.wav --help");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(result.output.rfind("usage: velmora render IN OUT", 0), 0u) << result.output;
+}
+
 TEST_F(VelmoraTest, DemoWritesItsThreeFiles)
 {
     const Result result = velmora("demo " + path("demo"));
