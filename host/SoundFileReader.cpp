@@ -37,21 +37,19 @@ SoundFileReader::SoundFileReader(const std::string& filePath, const Options& opt
     if (file == nullptr)
         throw HostError(path + ": not a sound file (" + sf_strerror(nullptr) +
                         "); for headerless float samples give --rate HZ");
-    if (info.samplerate <= 0) {
+    // The destructor does not run for a constructor that throws.
+    auto refuse = [this](const std::string& message) {
         sf_close(file);
-        throw HostError(path + ": the file gives no usable sample rate");
-    }
-    if (options.channel == 0 && info.channels > 1) {
-        const std::string count = std::to_string(info.channels);
-        sf_close(file);
-        throw HostError(path + " has " + count + " channels; choose one with --channel N (1.." + count + ")");
-    }
-    if (options.channel > info.channels) {
-        const std::string count = std::to_string(info.channels);
-        sf_close(file);
-        throw HostError("--channel " + std::to_string(options.channel) + ": " + path + " has only " + count +
-                        (info.channels == 1 ? " channel" : " channels"));
-    }
+        throw HostError(message);
+    };
+    const std::string count = std::to_string(info.channels);
+    if (info.samplerate <= 0)
+        refuse(path + ": the file gives no usable sample rate");
+    if (options.channel == 0 && info.channels > 1)
+        refuse(path + " has " + count + " channels; choose one with --channel N (1.." + count + ")");
+    if (options.channel > info.channels)
+        refuse("--channel " + std::to_string(options.channel) + ": " + path + " has only " + count +
+               (info.channels == 1 ? " channel" : " channels"));
     channelIndex = options.channel > 0 ? options.channel - 1 : 0;
 }
 
