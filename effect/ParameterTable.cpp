@@ -9,7 +9,7 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
+constexpr double kHalfTurnDegrees = 180.0;
 
 // Beyond a million times the nominal range a host value is garbage: the
 // third-order gains of a source that far out no longer fit a float.
@@ -124,7 +124,9 @@ double ParameterTable::userMaximum(int index)
 
 int ParameterTable::roundedDegrees(float radians)
 {
-    const float degrees = static_cast<float>(radians * kDegreesPerRadian);
+    // Multiplied first, then divided: the order in which the texts have
+    // always been rounded.
+    const float degrees = static_cast<float>(radians * kHalfTurnDegrees / kPi);
     const float rounded = degrees >= 0.0f ? degrees + 0.5f : degrees - 0.5f;
     if (std::isnan(rounded))
         return 0;
