@@ -8,6 +8,21 @@
 
 namespace {
 
+// A window that is gone, unmapped or partly off the screen makes the server
+// answer with an error, which Xlib's default handler turns into exit():
+// such errors on the capture's own connection only make the capture fail.
+Display* captureDisplay = nullptr;
+bool captureFailed = false;
+XErrorHandler outerHandler = nullptr;
+
+int noteCaptureError(Display* d, XErrorEvent* e) {
+  if (d == captureDisplay) {
+    captureFailed = true;
+    return 0;
+  }
+  return outerHandler ? outerHandler(d, e) : 0;
+}
+
 // Position and width of a colour channel inside an X pixel value.
 struct Channel {
   int shift = 0;
@@ -30,9 +45,13 @@ struct Channel {
 bool captureWindowPng(unsigned long window, const char* path) {
   Display* d = XOpenDisplay(nullptr);
   if (!d) return false;
+  captureDisplay = d;
+  captureFailed = false;
+  outerHandler = XSetErrorHandler(noteCaptureError);
   bool ok = false;
   XWindowAttributes attr;
-  if (XGetWindowAttributes(d, window, &attr) && attr.width > 0 && attr.height > 0) {
+  if (XGetWindowAttributes(d, window, &attr) && attr.map_state == IsViewable && attr.width > 0 &&
+      attr.height > 0) {
     XImage* img = XGetImage(d, window, 0, 0, unsigned(attr.width), unsigned(attr.height), AllPlanes,
                             ZPixmap);
     if (img) {
@@ -54,6 +73,9 @@ bool captureWindowPng(unsigned long window, const char* path) {
       XDestroyImage(img);
     }
   }
+  XSync(d, False);
+  XSetErrorHandler(outerHandler);
   XCloseDisplay(d);
-  return ok;
+  captureDisplay = nullptr;
+  return ok && !captureFailed;
 }

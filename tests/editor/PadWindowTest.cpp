@@ -2,9 +2,11 @@
 
 #include "resources/EditorLayout.h"
 #include "tests/editor/XSession.h"
+#include "toolkit/WindowCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <cairo.h>
 
 #include <cstdio>
@@ -130,13 +132,25 @@ TEST_F(PadWindow, HostDestroyingItsWindowMidDragIsSurvived) {
   EXPECT_EQ(probe.wait(), 0);
 }
 
-TEST_F(PadWindow, ParentThatIsNoWindowGivesAClosedFrame) {
+// Windows that are not there, or not shown: a frame asked to live in one
+// stays closed, and a screenshot of one fails; neither ends the process.
+TEST_F(PadWindow, WindowsThatCannotBeUsedAreRefusedQuietly) {
   Child other;
   ASSERT_TRUE(other.start({VELMORA_PAD_PROBE, "--bad-parent"}));
   std::string line;
   ASSERT_TRUE(other.output.waitFor("open ", line));
   EXPECT_EQ(line, "open 0");
   EXPECT_EQ(other.wait(), 0);
+
+  const std::string shot = std::string(VELMORA_TEST_OUTPUT_DIR) + "/no-window.png";
+  EXPECT_FALSE(captureWindowPng(0x7ffffff, shot.c_str()));
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  const Window unmapped = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 40, 40, 0, 0, 0);
+  XSync(d, False);
+  EXPECT_FALSE(captureWindowPng(unmapped, shot.c_str()));
+  XDestroyWindow(d, unmapped);
+  XCloseDisplay(d);
 }
 
 }  // namespace
