@@ -107,27 +107,6 @@ TEST(Bitmap, ReferencesFollowTheViewsThatShowThem) {
   bitmap->forget();
 }
 
-TEST(Control, DirtyMarkAndOldValue) {
-  CControl c(CRect(0, 0, 10, 10));
-  c.setValue(0.3f);
-  c.setDirty(false);
-  EXPECT_FALSE(c.isDirty());
-  EXPECT_EQ(c.getOldValue(), 0.3f);
-  c.setValue(0.4f);
-  EXPECT_TRUE(c.isDirty());
-  c.setDirty(false);
-  // Marked dirty with its value unchanged: redrawn all the same, and the
-  // old value is still the one last drawn.
-  c.setDirty(true);
-  EXPECT_TRUE(c.isDirty());
-  EXPECT_EQ(c.getOldValue(), 0.4f);
-  c.setDirty(false);
-  EXPECT_FALSE(c.isDirty());
-  EXPECT_TRUE(c.isTypeOf("CControl"));
-  EXPECT_TRUE(c.isTypeOf("CView"));
-  EXPECT_FALSE(c.isTypeOf("CKnob"));
-}
-
 // A view that paints its rectangle in one colour and counts its draws.
 struct PaintedView : CView {
   PaintedView(const CRect& r, unsigned rgb) : CView(r), colour(rgb) {}
