@@ -38,7 +38,6 @@ class CDrawContext {
   // Restricts all further drawing to rect.
   void setClipRect(const CRect& rect);
 
-  CFrame* getFrame() const { return frame; }
   cairo_t* getCairo() const { return cr; }
 
  private:

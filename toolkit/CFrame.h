@@ -61,7 +61,6 @@ class CFrame {
 
   void beginEdit(long tag);
   void endEdit(long tag);
-  VSTGUIEditorInterface* getEditor() const { return editor; }
   unsigned long getWindowId() const;
 
   // Marks the whole frame for repainting at the next idle.
@@ -69,7 +68,6 @@ class CFrame {
   // Repaints the changed area into the back buffer now and shows it.
   void redrawChanged();
 
-  const CRect& getViewSize() const { return size; }
   cairo_surface_t* getBackBuffer() const { return backBuffer; }
 
  private:

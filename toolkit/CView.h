@@ -38,7 +38,6 @@ class CView : public CReferenceCounter {
   virtual bool isTypeOf(const char* type) const;
   virtual CView* newCopy() const { return new CView(*this); }
 
-  CFrame* getFrame() const { return pParentFrame; }
   void setParentFrame(CFrame* frame) { pParentFrame = frame; }
 
  protected:
