@@ -50,11 +50,12 @@ void encode(benchmark::State& state, Case c)
         enc.process(&in, outs, frames);
         benchmark::DoNotOptimize(out[6][frames - 1]);
     }
-    state.counters["ns_per_frame"] = benchmark::Counter(
-        static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(static_cast<double>(frames),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK_CAPTURE(encode, compensation_off, CompensationOff)->Arg(64)->Arg(512);
 BENCHMARK_CAPTURE(encode, near_source, NearSource)->Arg(64)->Arg(512);

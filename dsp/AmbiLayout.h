@@ -8,17 +8,23 @@
 // cosine and sine channels, which have no letters of their own.
 enum class AmbiChannel : uint8_t { W, X, Y, Z, R, S, T, U, V, K, L, M, N, O, P, Q, C4, S4 };
 
-constexpr int kMaxChannels = 16;    // the full-sphere third-order layout
+constexpr int kMaxChannels = 16; // the full-sphere third-order layout
 constexpr int kMaxFilterOrder = 4;
 
 constexpr int ambisonicOrder(AmbiChannel channel)
 {
     switch (channel) {
     case AmbiChannel::W: return 0;
-    case AmbiChannel::X: case AmbiChannel::Y: case AmbiChannel::Z: return 1;
-    case AmbiChannel::R: case AmbiChannel::S: case AmbiChannel::T:
-    case AmbiChannel::U: case AmbiChannel::V: return 2;
-    case AmbiChannel::C4: case AmbiChannel::S4: return 4;
+    case AmbiChannel::X:
+    case AmbiChannel::Y:
+    case AmbiChannel::Z: return 1;
+    case AmbiChannel::R:
+    case AmbiChannel::S:
+    case AmbiChannel::T:
+    case AmbiChannel::U:
+    case AmbiChannel::V: return 2;
+    case AmbiChannel::C4:
+    case AmbiChannel::S4: return 4;
     default: return 3;
     }
 }
@@ -68,6 +74,9 @@ constexpr AmbiLayout kAll[kAmbiOrderCount] = {
     {16, {C::W, C::X, C::Y, C::Z, C::R, C::S, C::T, C::U, C::V, C::K, C::L, C::M, C::N, C::O, C::P, C::Q}},
     {9, {C::W, C::X, C::Y, C::U, C::V, C::P, C::Q, C::C4, C::S4}},
 };
-}  // namespace ambi_layouts
+} // namespace ambi_layouts
 
-constexpr const AmbiLayout& ambiLayout(AmbiOrder order) { return ambi_layouts::kAll[order]; }
+constexpr const AmbiLayout& ambiLayout(AmbiOrder order)
+{
+    return ambi_layouts::kAll[order];
+}

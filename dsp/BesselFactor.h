@@ -8,8 +8,8 @@
 // w^2 is one rounded product, which the beta terms then scale.
 
 struct FirstOrderFactor {
-    float coef;        // 2 k w / (1 + k w)
-    float normaliser;  // 1 + k w
+    float coef; // 2 k w / (1 + k w)
+    float normaliser; // 1 + k w
 };
 
 inline FirstOrderFactor firstOrderFactor(float k, float halfCoef)
@@ -19,9 +19,9 @@ inline FirstOrderFactor firstOrderFactor(float k, float halfCoef)
 }
 
 struct SecondOrderFactor {
-    float coef1;       // (2 alpha w + 4 beta w^2) / e
-    float coef2;       // 4 beta w^2 / e
-    float normaliser;  // e = 1 + alpha w + beta w^2
+    float coef1; // (2 alpha w + 4 beta w^2) / e
+    float coef2; // 4 beta w^2 / e
+    float normaliser; // e = 1 + alpha w + beta w^2
 };
 
 inline SecondOrderFactor secondOrderFactor(float alpha, float beta, float halfCoef)

@@ -14,21 +14,18 @@
 // speed, and the lanes of one frame are independent of each other. Each lane
 // performs exactly the operations of its scalar filter, in the same order.
 
-template <int Lanes>
-void GlidingLanes<Lanes>::aim(int lane, float target, bool glides)
+template <int Lanes> void GlidingLanes<Lanes>::aim(int lane, float target, bool glides)
 {
     weight[lane] = glides ? DeZipper::kStateWeight : 0.0f;
     drive[lane] = glides ? DeZipper::kTargetWeight * target : target;
 }
 
-template <int Lanes>
-bool SecondOrderBank<Lanes>::memoryIsFinite(int lane) const
+template <int Lanes> bool SecondOrderBank<Lanes>::memoryIsFinite(int lane) const
 {
     return std::isfinite(s1[lane]) && std::isfinite(s2[lane]);
 }
 
-template <int Lanes>
-bool FirstOrderBank<Lanes>::memoryIsFinite(int lane) const
+template <int Lanes> bool FirstOrderBank<Lanes>::memoryIsFinite(int lane) const
 {
     return std::isfinite(s1[lane]);
 }
@@ -37,8 +34,7 @@ namespace {
 
 using Stage = NearFieldStage;
 
-template <int Lanes>
-bool settle(GlidingLanes<Lanes>& g)
+template <int Lanes> bool settle(GlidingLanes<Lanes>& g)
 {
     // A lane is settled once one more step leaves its state unchanged: from
     // then on it repeats the same value, so the block can use it as a constant.
@@ -52,18 +48,18 @@ bool settle(GlidingLanes<Lanes>& g)
     return settled;
 }
 
-constexpr int slots(int vectors) { return vectors > 0 ? vectors : 1; }
+constexpr int slots(int vectors)
+{
+    return vectors > 0 ? vectors : 1;
+}
 
 // N vectors of one per-lane quantity, kept in registers during a block.
-template <int N, bool Glides>
-struct LaneValues;
+template <int N, bool Glides> struct LaneValues;
 
-template <int N>
-struct LaneValues<N, true> {
+template <int N> struct LaneValues<N, true> {
     F4 state[slots(N)], weight[slots(N)], drive[slots(N)];
 
-    template <int L>
-    void load(const GlidingLanes<L>& g)
+    template <int L> void load(const GlidingLanes<L>& g)
     {
         for (int k = 0; k < N; ++k) {
             state[k] = loadLanes(g.state + 4 * k);
@@ -71,8 +67,7 @@ struct LaneValues<N, true> {
             drive[k] = loadLanes(g.drive + 4 * k);
         }
     }
-    template <int L>
-    void store(GlidingLanes<L>& g) const
+    template <int L> void store(GlidingLanes<L>& g) const
     {
         for (int k = 0; k < N; ++k)
             storeLanes(g.state + 4 * k, state[k]);
@@ -85,28 +80,23 @@ struct LaneValues<N, true> {
     }
 };
 
-template <int N>
-struct LaneValues<N, false> {
+template <int N> struct LaneValues<N, false> {
     F4 held[slots(N)];
 
-    template <int L>
-    void load(const GlidingLanes<L>& g)
+    template <int L> void load(const GlidingLanes<L>& g)
     {
         for (int k = 0; k < N; ++k)
             held[k] = loadLanes(g.held + 4 * k);
     }
-    template <int L>
-    void store(GlidingLanes<L>&) const {}
+    template <int L> void store(GlidingLanes<L>&) const {}
     F4 next(int k, F4) const { return held[k]; }
 };
 
-template <int N, bool Glides>
-struct SecondOrderLanes {
+template <int N, bool Glides> struct SecondOrderLanes {
     F4 s1[slots(N)], s2[slots(N)];
     LaneValues<N, Glides> gain, comp1, comp2, dist1, dist2;
 
-    template <Stage S, int L>
-    void load(const SecondOrderBank<L>& bank)
+    template <Stage S, int L> void load(const SecondOrderBank<L>& bank)
     {
         for (int k = 0; k < N; ++k) {
             s1[k] = loadLanes(bank.s1 + 4 * k);
@@ -120,8 +110,7 @@ struct SecondOrderLanes {
             dist2.load(bank.dist2);
         }
     }
-    template <Stage S, int L>
-    void store(SecondOrderBank<L>& bank) const
+    template <Stage S, int L> void store(SecondOrderBank<L>& bank) const
     {
         for (int k = 0; k < N; ++k) {
             storeLanes(bank.s1 + 4 * k, s1[k]);
@@ -135,8 +124,7 @@ struct SecondOrderLanes {
             dist2.store(bank.dist2);
         }
     }
-    template <Stage S>
-    F4 step(int k, F4 x, F4 guard)
+    template <Stage S> F4 step(int k, F4 x, F4 guard)
     {
         const F4 in = gain.next(k, guard) * x;
         const F4 c1 = comp1.next(k, guard);
@@ -151,13 +139,11 @@ struct SecondOrderLanes {
     }
 };
 
-template <int N, bool Glides>
-struct FirstOrderLanes {
+template <int N, bool Glides> struct FirstOrderLanes {
     F4 s1[slots(N)];
     LaneValues<N, Glides> gain, comp1, dist1;
 
-    template <Stage S, int L>
-    void load(const FirstOrderBank<L>& bank)
+    template <Stage S, int L> void load(const FirstOrderBank<L>& bank)
     {
         for (int k = 0; k < N; ++k)
             s1[k] = loadLanes(bank.s1 + 4 * k);
@@ -166,8 +152,7 @@ struct FirstOrderLanes {
         if (S == Stage::Full)
             dist1.load(bank.dist1);
     }
-    template <Stage S, int L>
-    void store(FirstOrderBank<L>& bank) const
+    template <Stage S, int L> void store(FirstOrderBank<L>& bank) const
     {
         for (int k = 0; k < N; ++k)
             storeLanes(bank.s1 + 4 * k, s1[k]);
@@ -176,8 +161,7 @@ struct FirstOrderLanes {
         if (S == Stage::Full)
             dist1.store(bank.dist1);
     }
-    template <Stage S>
-    F4 step(int k, F4 x, F4 guard)
+    template <Stage S> F4 step(int k, F4 x, F4 guard)
     {
         const F4 in = gain.next(k, guard) * x;
         const F4 c1 = comp1.next(k, guard);
@@ -257,8 +241,7 @@ void renderFrames(EncoderLanes& lanes, const float* input, float* const* outputs
 
 using Kernel = EncoderEngine::Kernel;
 
-template <AmbiOrder O>
-struct KernelsFor {
+template <AmbiOrder O> struct KernelsFor {
     static constexpr Kernel off = &renderFrames<O, true, Stage::Off, false>;
     template <bool GainsGlide, Stage S, bool CoefsGlide>
     static constexpr Kernel on = &renderFrames<O, GainsGlide, S, CoefsGlide>;
@@ -298,7 +281,7 @@ const LanePlan& lanePlanFor(AmbiOrder order)
         LanePlanOf<Order2H1V>::value, LanePlanOf<Order2H2V>::value, LanePlanOf<Order3H0V>::value,
         LanePlanOf<Order3H1V>::value, LanePlanOf<Order3H3V>::value, LanePlanOf<Order4H0V>::value,
     };
-    AmbiLayout::of(order);  // refuses an unknown layout
+    AmbiLayout::of(order); // refuses an unknown layout
     return plans[order];
 }
 
@@ -346,8 +329,7 @@ void forEachCoefficient(FirstOrderBank<L>& bank, const SectionTargets& s, Visit 
     visit(bank.dist1, s.dist1);
 }
 
-template <typename Bank>
-void aimBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
+template <typename Bank> void aimBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
 {
     for (int l = 0; l < Bank::kLanes; ++l) {
         const SectionTargets s = sectionTargets(roles[l], t);
@@ -355,19 +337,18 @@ void aimBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
     }
 }
 
-template <typename Bank>
-void resetBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
+template <typename Bank> void resetBank(Bank& bank, const LaneRole* roles, const EncoderTargets& t)
 {
     for (int l = 0; l < Bank::kLanes; ++l) {
         bank.clearMemory(l);
-        forEachCoefficient(bank, sectionTargets(roles[l], t), [&](auto& lanes, float value) { lanes.state[l] = value; });
+        forEachCoefficient(bank, sectionTargets(roles[l], t),
+                           [&](auto& lanes, float value) { lanes.state[l] = value; });
     }
 }
 
 // Every quantity is settled (and its held value computed) even when an
 // earlier one already glides: the kernel may read any of them.
-template <int L>
-bool settleBank(SecondOrderBank<L>& bank, bool withDist)
+template <int L> bool settleBank(SecondOrderBank<L>& bank, bool withDist)
 {
     const bool gain = settle(bank.gain);
     const bool comp1 = settle(bank.comp1);
@@ -377,8 +358,7 @@ bool settleBank(SecondOrderBank<L>& bank, bool withDist)
     return gain && comp1 && comp2 && ((dist1 && dist2) || !withDist);
 }
 
-template <int L>
-bool settleBank(FirstOrderBank<L>& bank, bool withDist)
+template <int L> bool settleBank(FirstOrderBank<L>& bank, bool withDist)
 {
     const bool gain = settle(bank.gain);
     const bool comp1 = settle(bank.comp1);
@@ -388,8 +368,7 @@ bool settleBank(FirstOrderBank<L>& bank, bool withDist)
 
 // Multiplying by 0 turns any infinity or NaN into NaN and everything else
 // into 0, so one sum tells whether a whole array is finite.
-template <int L>
-bool allFinite(const float (&values)[L])
+template <int L> bool allFinite(const float (&values)[L])
 {
     float probe = 0.0f;
     for (int l = 0; l < L; ++l)
@@ -407,12 +386,9 @@ void scaleBlock(const float* input, float* output, float gain, int frames)
         output[i] = input[i] * gain;
 }
 
-}  // namespace
+} // namespace
 
-EncoderEngine::EncoderEngine(AmbiOrder order)
-    : plan_(lanePlanFor(order)), kernels_(kernelsFor(order))
-{
-}
+EncoderEngine::EncoderEngine(AmbiOrder order) : plan_(lanePlanFor(order)), kernels_(kernelsFor(order)) {}
 
 void EncoderEngine::take(const EncoderUpdate& update)
 {
@@ -444,7 +420,10 @@ void EncoderEngine::aim(const EncoderTargets& targets)
     aimBank(lanes_.bankC, plan_.bankCRole, targets);
 }
 
-bool EncoderEngine::settleGains() { return settle(lanes_.gains); }
+bool EncoderEngine::settleGains()
+{
+    return settle(lanes_.gains);
+}
 
 bool EncoderEngine::settleCoefficients()
 {
@@ -493,8 +472,8 @@ void EncoderEngine::clearNonFiniteMemories()
     // A filter is its sections in all banks: clear them together.
     for (int j = 0; j < plan_.numChannels; ++j) {
         const int a = plan_.laneA[j], b = plan_.laneB[j], c = plan_.laneC[j];
-        const bool finite = (a < 0 || lanes_.bankA.memoryIsFinite(a)) && (b < 0 || lanes_.bankB.memoryIsFinite(b)) &&
-                            (c < 0 || lanes_.bankC.memoryIsFinite(c));
+        const bool finite = (a < 0 || lanes_.bankA.memoryIsFinite(a)) &&
+            (b < 0 || lanes_.bankB.memoryIsFinite(b)) && (c < 0 || lanes_.bankC.memoryIsFinite(c));
         if (finite)
             continue;
         if (a >= 0)

@@ -8,18 +8,16 @@
 
 // One per-lane quantity that glides towards its target with the smoother's
 // recursion (weight 0.998), or, with weight 0, simply equals its target.
-template <int Lanes>
-struct GlidingLanes {
+template <int Lanes> struct GlidingLanes {
     float state[Lanes] = {};
     float weight[Lanes] = {};
-    float drive[Lanes] = {};  // target weight x target: the recursion's constant term
-    float held[Lanes] = {};   // the value a settled lane keeps giving
+    float drive[Lanes] = {}; // target weight x target: the recursion's constant term
+    float held[Lanes] = {}; // the value a settled lane keeps giving
 
     void aim(int lane, float target, bool glides);
 };
 
-template <int Lanes>
-struct SecondOrderBank {
+template <int Lanes> struct SecondOrderBank {
     static constexpr int kLanes = Lanes;
     float s1[Lanes] = {};
     float s2[Lanes] = {};
@@ -29,8 +27,7 @@ struct SecondOrderBank {
     bool memoryIsFinite(int lane) const;
 };
 
-template <int Lanes>
-struct FirstOrderBank {
+template <int Lanes> struct FirstOrderBank {
     static constexpr int kLanes = Lanes;
     float s1[Lanes] = {};
     GlidingLanes<Lanes> gain, comp1, dist1;

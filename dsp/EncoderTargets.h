@@ -13,7 +13,7 @@ constexpr int kNearFieldStages = 3;
 // One filter order's coefficient set; every filter of that order shares it.
 struct NearFieldCoefs {
     float gain = 0.0f;
-    float dist[4] = {};  // dist1 .. dist4, as far as the order has them
+    float dist[4] = {}; // dist1 .. dist4, as far as the order has them
     float comp[4] = {};
 };
 
@@ -22,7 +22,7 @@ struct NearFieldCoefs {
 struct EncoderTargets {
     float gains[kMaxChannels] = {};
     NearFieldStage stage = NearFieldStage::Off;
-    NearFieldCoefs filters[kMaxFilterOrder];  // index = order - 1
+    NearFieldCoefs filters[kMaxFilterOrder]; // index = order - 1
 };
 
 // The message from the control side to the audio thread: the newest targets,

@@ -7,7 +7,10 @@
 // side changes no channel's result.
 typedef float F4 __attribute__((vector_size(16)));
 
-inline F4 splat(float v) { return F4{v, v, v, v}; }
+inline F4 splat(float v)
+{
+    return F4{v, v, v, v};
+}
 
 inline F4 loadLanes(const float* p)
 {
@@ -16,4 +19,7 @@ inline F4 loadLanes(const float* p)
     return v;
 }
 
-inline void storeLanes(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
+inline void storeLanes(float* p, F4 v)
+{
+    std::memcpy(p, &v, sizeof v);
+}

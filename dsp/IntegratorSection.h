@@ -11,8 +11,7 @@
 // four lanes at a time, so both round every lane the same way.
 
 // Source zeros and compensation poles.
-template <typename T>
-T firstOrderSection(T in, T d1, T c1, T& s1, T guard)
+template <typename T> T firstOrderSection(T in, T d1, T c1, T& s1, T guard)
 {
     const T w = in - c1 * s1 + guard;
     const T y = w + d1 * s1;
@@ -20,8 +19,7 @@ T firstOrderSection(T in, T d1, T c1, T& s1, T guard)
     return y;
 }
 
-template <typename T>
-T secondOrderSection(T in, T d1, T d2, T c1, T c2, T& s1, T& s2, T guard)
+template <typename T> T secondOrderSection(T in, T d1, T d2, T c1, T c2, T& s1, T& s2, T guard)
 {
     const T w = in - c1 * s1 - c2 * s2 + guard;
     const T y = w + d1 * s1 + d2 * s2;
@@ -31,16 +29,14 @@ T secondOrderSection(T in, T d1, T d2, T c1, T c2, T& s1, T& s2, T guard)
 }
 
 // Compensation poles only, for the far source, whose zeros are all 0.
-template <typename T>
-T firstOrderPoles(T in, T c1, T& s1, T guard)
+template <typename T> T firstOrderPoles(T in, T c1, T& s1, T guard)
 {
     const T w = in - (c1 * s1 + guard);
     s1 = s1 + w;
     return w;
 }
 
-template <typename T>
-T secondOrderPoles(T in, T c1, T c2, T& s1, T& s2, T guard)
+template <typename T> T secondOrderPoles(T in, T c1, T c2, T& s1, T& s2, T guard)
 {
     const T w = in - (c1 * s1 + c2 * s2 + guard);
     s2 = s2 + s1;

@@ -19,19 +19,22 @@
 
 enum class LaneRole : uint8_t { Unused, Order1, Order2, Order3Head, Order3Tail, Order4Head, Order4Tail };
 
-constexpr int kBankALanes = 12;  // 5 second-order + 7 third-order channels at most
+constexpr int kBankALanes = 12; // 5 second-order + 7 third-order channels at most
 constexpr int kBankBLanes = 4;
-constexpr int kBankCLanes = 12;  // 3 first-order + 7 third-order channels at most
+constexpr int kBankCLanes = 12; // 3 first-order + 7 third-order channels at most
 
 // Scratch array offsets.
 constexpr int kScratchChannels = 0;
 constexpr int kScratchBankA = kScratchChannels + kMaxChannels;
 constexpr int kScratchBankB = kScratchBankA + kBankALanes;
 constexpr int kScratchBankC = kScratchBankB + kBankBLanes;
-constexpr int kScratchZero = kScratchBankC + kBankCLanes;  // always 0: input of unused lanes
+constexpr int kScratchZero = kScratchBankC + kBankCLanes; // always 0: input of unused lanes
 constexpr int kScratchSize = kScratchZero + 4;
 
-constexpr int vectorsFor(int lanes) { return (lanes + 3) / 4; }
+constexpr int vectorsFor(int lanes)
+{
+    return (lanes + 3) / 4;
+}
 
 struct LanePlan {
     int numChannels = 0;
@@ -57,9 +60,12 @@ constexpr LanePlan makeLanePlan(const AmbiLayout& layout)
 {
     LanePlan p{};
     p.numChannels = layout.numChannels;
-    for (int l = 0; l < kBankALanes; ++l) p.bankASource[l] = kScratchZero;
-    for (int l = 0; l < kBankBLanes; ++l) p.bankBSource[l] = kScratchZero;
-    for (int l = 0; l < kBankCLanes; ++l) p.bankCSource[l] = kScratchZero;
+    for (int l = 0; l < kBankALanes; ++l)
+        p.bankASource[l] = kScratchZero;
+    for (int l = 0; l < kBankBLanes; ++l)
+        p.bankBSource[l] = kScratchZero;
+    for (int l = 0; l < kBankCLanes; ++l)
+        p.bankCSource[l] = kScratchZero;
 
     int a = 0, b = 0, c = 0;
     for (int j = 0; j < layout.numChannels; ++j) {
@@ -84,7 +90,8 @@ constexpr LanePlan makeLanePlan(const AmbiLayout& layout)
             ++b;
         } else if (m == 1 || m == 3) {
             p.laneC[j] = static_cast<int8_t>(c);
-            p.bankCSource[c] = static_cast<uint8_t>(m == 1 ? kScratchChannels + j : kScratchBankA + p.laneA[j]);
+            p.bankCSource[c] =
+                static_cast<uint8_t>(m == 1 ? kScratchChannels + j : kScratchBankA + p.laneA[j]);
             p.bankCRole[c] = m == 1 ? LaneRole::Order1 : LaneRole::Order3Tail;
             p.filteredSource[j] = static_cast<uint8_t>(kScratchBankC + c);
             ++c;
@@ -97,7 +104,6 @@ constexpr LanePlan makeLanePlan(const AmbiLayout& layout)
     return p;
 }
 
-template <AmbiOrder O>
-struct LanePlanOf {
+template <AmbiOrder O> struct LanePlanOf {
     static constexpr LanePlan value = makeLanePlan(ambiLayout(O));
 };

@@ -8,7 +8,7 @@
 namespace {
 constexpr float kAlpha = 3.0f;
 constexpr float kBeta = 3.0f;
-}  // namespace
+} // namespace
 
 void NF_filt2::init(float sourceCoef, float compCoef, float gainFactor)
 {
@@ -38,7 +38,8 @@ void NF_filt2::process(int sampleFrames, const float* input, float* output, int 
         const float d2 = dist2Smoother.smooth(dist2);
         const float c1 = comp1Smoother.smooth(comp1);
         const float c2 = comp2Smoother.smooth(comp2);
-        output[i * stride] = secondOrderSection(g * input[i * stride], d1, d2, c1, c2, s1, s2, kDenormalGuard);
+        output[i * stride] =
+            secondOrderSection(g * input[i * stride], d1, d2, c1, c2, s1, s2, kDenormalGuard);
     }
     clearMemoryIfNotFinite();
 }

@@ -10,7 +10,7 @@ namespace {
 constexpr float kAlpha = 3.6778f;
 constexpr float kBeta = 6.4595f;
 constexpr float kK = 2.3222f;
-}  // namespace
+} // namespace
 
 void NF_filt3::init(float sourceCoef, float compCoef, float gainFactor)
 {

@@ -11,7 +11,7 @@ constexpr float kAlpha1 = 4.2076f;
 constexpr float kBeta1 = 11.4877f;
 constexpr float kAlpha2 = 5.7924f;
 constexpr float kBeta2 = 9.1401f;
-}  // namespace
+} // namespace
 
 void NF_filt4::init(float sourceCoef, float compCoef, float gainFactor)
 {

@@ -8,7 +8,7 @@ public:
     NF_filt4() = default;
 
     void init(float sourceCoef, float compCoef, float gainFactor);
-    void init(const NF_filt4& other);  // coefficients only, the memory stays
+    void init(const NF_filt4& other); // coefficients only, the memory stays
     void process(int sampleFrames, const float* input, float* output, int stride);
     void process1(int sampleFrames, const float* input, float* output, int stride);
     void reset();

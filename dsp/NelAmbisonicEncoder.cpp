@@ -4,16 +4,22 @@
 
 namespace {
 
-constexpr float kW = 0.70710677f;  // 1/sqrt(2) in single precision
+constexpr float kW = 0.70710677f; // 1/sqrt(2) in single precision
 constexpr double kTwoPi = 6.283185307179586;
 // A distance this close to the edge is the edge: a point that the edge clamp
 // placed there must not turn into a near source when another coordinate
 // changes and the rounding of the recomputed distance lands just inside.
 constexpr float kEdgeSnap = 1e-6f;
 
-bool isPositiveFinite(float v) { return v > 0.0f && std::isfinite(v); }
+bool isPositiveFinite(float v)
+{
+    return v > 0.0f && std::isfinite(v);
+}
 
-double sq(double v) { return v * v; }
+double sq(double v)
+{
+    return v * v;
+}
 
 // The Furse-Malham channel definitions from the working values X, Y, Z, d
 // (the direction cosines and 1, or the position and distance over 4). Each
@@ -43,8 +49,14 @@ double channelGain(AmbiChannel channel, double X, double Y, double Z, double d, 
     return 0.0;
 }
 
-NearFieldCoefs coefsOf(const NF_filt1& f) { return {f.gain, {f.dist1}, {f.comp1}}; }
-NearFieldCoefs coefsOf(const NF_filt2& f) { return {f.gain, {f.dist1, f.dist2}, {f.comp1, f.comp2}}; }
+NearFieldCoefs coefsOf(const NF_filt1& f)
+{
+    return {f.gain, {f.dist1}, {f.comp1}};
+}
+NearFieldCoefs coefsOf(const NF_filt2& f)
+{
+    return {f.gain, {f.dist1, f.dist2}, {f.comp1, f.comp2}};
+}
 NearFieldCoefs coefsOf(const NF_filt3& f)
 {
     return {f.gain, {f.dist1, f.dist2, f.dist3}, {f.comp1, f.comp2, f.comp3}};
@@ -63,21 +75,17 @@ bool isFinite(const NearFieldCoefs& c)
 }
 
 // Gives the first `count` filters of an order the coefficients of `design`.
-template <typename Filter>
-void shareCoefficients(Filter* filters, int count, const Filter& design)
+template <typename Filter> void shareCoefficients(Filter* filters, int count, const Filter& design)
 {
     for (int k = 0; k < count; ++k)
         filters[k].init(design);
 }
 
-}  // namespace
+} // namespace
 
 NelAmbisonicEncoder::NelAmbisonicEncoder(AmbiOrder order_)
-    : order(order_),
-      numChannels(AmbiLayout::of(order_).numChannels),
-      gains(new float[static_cast<size_t>(numChannels)]()),
-      layout_(AmbiLayout::of(order_)),
-      engine_(order_)
+    : order(order_), numChannels(AmbiLayout::of(order_).numChannels),
+      gains(new float[static_cast<size_t>(numChannels)]()), layout_(AmbiLayout::of(order_)), engine_(order_)
 {
     gains[0] = kW;
     computeGains();

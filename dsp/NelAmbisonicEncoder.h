@@ -24,8 +24,8 @@
 // allocates and never sees a half-written state.
 class NelAmbisonicEncoder {
 public:
-    static constexpr float kEdge = 4.0f;          // radius of the space; as a distance: the far source,
-                                                  // as compensation distance: compensation off
+    static constexpr float kEdge = 4.0f; // radius of the space; as a distance: the far source,
+                                         // as compensation distance: compensation off
     static constexpr float kNearestFilterDistance = 0.5f;
     static constexpr float kSpeedOfSound = 342.0f;
     static constexpr float kInitialSampleRate = 48000.0f;
@@ -60,7 +60,7 @@ public:
     float x = kEdge;
     float y = 0.0f;
     float z = 0.0f;
-    std::unique_ptr<float[]> gains;  // target gain per output channel
+    std::unique_ptr<float[]> gains; // target gain per output channel
     // Coefficient sets as last computed; every filter of one order shares its set.
     NF_filt1 nf1[3];
     NF_filt2 nf2[5];
@@ -77,7 +77,7 @@ private:
     void publish(bool withReset = false);
 
     const AmbiLayout& layout_;
-    EncoderUpdate pending_;  // control thread's copy of what was last published
+    EncoderUpdate pending_; // control thread's copy of what was last published
     TripleBuffer<EncoderUpdate> handover_;
     EncoderEngine engine_;
 };

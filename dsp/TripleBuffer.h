@@ -6,15 +6,11 @@
 // locks, allocation or waiting on either side. The writer fills back() and
 // publishes it; the reader takes the newest published value, if there is one
 // it has not taken yet, and reads it through front() until it takes again.
-template <typename T>
-class TripleBuffer {
+template <typename T> class TripleBuffer {
 public:
     T& back() { return slots_[back_]; }
 
-    void publish()
-    {
-        back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & kIndex;
-    }
+    void publish() { back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & kIndex; }
 
     // Returns true when a newer value became the front.
     bool take()
@@ -33,6 +29,6 @@ private:
 
     T slots_[3] = {};
     std::atomic<unsigned> middle_{1};
-    unsigned back_ = 0;   // writer's
-    unsigned front_ = 2;  // reader's
+    unsigned back_ = 0; // writer's
+    unsigned front_ = 2; // reader's
 };

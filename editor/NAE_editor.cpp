@@ -26,174 +26,192 @@ const CRect kSwitchRect(kSwitchLeft, kSwitchTop, kSwitchRight, kSwitchBottom);
 const CRect kNfcDisplayRect(42, 177, 82, 197);
 const CColor kDisplayColour = MakeCColor(28, 174, 255, 255);
 
-void releaseBitmap(CBitmap*& bitmap) {
-  if (bitmap) bitmap->forget();
-  bitmap = nullptr;
+void releaseBitmap(CBitmap*& bitmap)
+{
+    if (bitmap)
+        bitmap->forget();
+    bitmap = nullptr;
 }
 
-void effectText(void* effect, VstInt32 index, char* string) {
-  string[0] = 0;
-  if (effect) static_cast<AudioEffect*>(effect)->getParameterDisplay(index, string);
+void effectText(void* effect, VstInt32 index, char* string)
+{
+    string[0] = 0;
+    if (effect)
+        static_cast<AudioEffect*>(effect)->getParameterDisplay(index, string);
 }
 
 CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringConvert convert,
-                          AudioEffect* effect, CHoriTxtAlign align) {
-  auto* display = new CParamDisplay(rect, nullptr, 0);
-  display->setHoriAlign(align);
-  display->setFont(kNormalFontSmaller);
-  display->setFontColor(kDisplayColour);
-  display->setTransparency(true);
-  display->setValue(value);
-  display->setStringConvert(convert, effect);
-  return display;
+                          AudioEffect* effect, CHoriTxtAlign align)
+{
+    auto* display = new CParamDisplay(rect, nullptr, 0);
+    display->setHoriAlign(align);
+    display->setFont(kNormalFontSmaller);
+    display->setFontColor(kDisplayColour);
+    display->setTransparency(true);
+    display->setValue(value);
+    display->setStringConvert(convert, effect);
+    return display;
 }
 
-}  // namespace
+} // namespace
 
-void x_display(float, char* string, void* userData) { effectText(userData, kX, string); }
-void y_display(float, char* string, void* userData) { effectText(userData, kY, string); }
-void NFC_display(float, char* string, void* userData) {
-  effectText(userData, kCompensationDistance, string);
+void x_display(float, char* string, void* userData)
+{
+    effectText(userData, kX, string);
+}
+void y_display(float, char* string, void* userData)
+{
+    effectText(userData, kY, string);
+}
+void NFC_display(float, char* string, void* userData)
+{
+    effectText(userData, kCompensationDistance, string);
 }
 
-NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect) {
-  installEditorBitmaps();
-  backgroundBitmap = new CBitmap(CResourceDescription(kBackgroundBitmap));
-  rect.top = 0;
-  rect.left = 0;
-  rect.bottom = VstInt16(backgroundBitmap->getHeight());
-  rect.right = VstInt16(backgroundBitmap->getWidth());
+NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect)
+{
+    installEditorBitmaps();
+    backgroundBitmap = new CBitmap(CResourceDescription(kBackgroundBitmap));
+    rect.top = 0;
+    rect.left = 0;
+    rect.bottom = VstInt16(backgroundBitmap->getHeight());
+    rect.right = VstInt16(backgroundBitmap->getWidth());
 }
 
-NAE_editor::~NAE_editor() {
-  // The frame (if the host never closed the window) goes before the
-  // background it shows.
-  destroyFrame();
-  releaseBitmap(backgroundBitmap);
+NAE_editor::~NAE_editor()
+{
+    // The frame (if the host never closed the window) goes before the
+    // background it shows.
+    destroyFrame();
+    releaseBitmap(backgroundBitmap);
 }
 
-float NAE_editor::parameter(VstInt32 index) const {
-  return effect ? effect->getParameter(index) : 0.f;
+float NAE_editor::parameter(VstInt32 index) const
+{
+    return effect ? effect->getParameter(index) : 0.f;
 }
 
-bool NAE_editor::open(void* ptr) {
-  // A host that opens twice without closing gets a fresh window; the old
-  // one must not be leaked.
-  destroyFrame();
-  AEffGUIEditor::open(ptr);
-  padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
-  padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
-  nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
+bool NAE_editor::open(void* ptr)
+{
+    // A host that opens twice without closing gets a fresh window; the old
+    // one must not be leaked.
+    destroyFrame();
+    AEffGUIEditor::open(ptr);
+    padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
+    padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
+    nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
 
-  auto* newFrame = new CFrame(
-      CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr, this);
-  newFrame->setBackground(backgroundBitmap);
-  buildControls(newFrame);
-  // Published only now: a host thread that sets parameters meanwhile finds
-  // the window closed rather than half-built.
-  frame = newFrame;
-  setKnobMode(0);
+    auto* newFrame =
+        new CFrame(CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr, this);
+    newFrame->setBackground(backgroundBitmap);
+    buildControls(newFrame);
+    // Published only now: a host thread that sets parameters meanwhile finds
+    // the window closed rather than half-built.
+    frame = newFrame;
+    setKnobMode(0);
 
-  releaseBitmap(nfcSwitchBitmap);
-  releaseBitmap(padBitmap);
-  releaseBitmap(padHandleBitmap);
-  // The host learns whether a window really opened inside its own (no X
-  // display, or a parent that is not a window, give none); the editor
-  // works on without one until it is closed.
-  return frame->isOpen();
+    releaseBitmap(nfcSwitchBitmap);
+    releaseBitmap(padBitmap);
+    releaseBitmap(padHandleBitmap);
+    // The host learns whether a window really opened inside its own (no X
+    // display, or a parent that is not a window, give none); the editor
+    // works on without one until it is closed.
+    return frame->isOpen();
 }
 
-void NAE_editor::buildControls(CFrame* newFrame) {
-  touchPad = new NelTouchPad(kPadRect, this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
-  touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
-  newFrame->addView(touchPad);
+void NAE_editor::buildControls(CFrame* newFrame)
+{
+    touchPad = new NelTouchPad(kPadRect, this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
+    touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
+    newFrame->addView(touchPad);
 
-  // The coordinate texts reach over the pad's right edge; set flush right,
-  // even a negative value keeps clear of the pad.
-  xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect, kRightText);
-  newFrame->addView(xDisplay);
-  yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect, kRightText);
-  newFrame->addView(yDisplay);
+    // The coordinate texts reach over the pad's right edge; set flush right,
+    // even a negative value keeps clear of the pad.
+    xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect, kRightText);
+    newFrame->addView(xDisplay);
+    yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect, kRightText);
+    newFrame->addView(yDisplay);
 
-  nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions,
-                                  kSwitchImageHeight, kSwitchPositions, nfcSwitchBitmap,
-                                  CPoint(0, 0));
-  nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
-  nfcSwitch->setTransparency(false);
-  newFrame->addView(nfcSwitch);
+    nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions, kSwitchImageHeight,
+                                    kSwitchPositions, nfcSwitchBitmap, CPoint(0, 0));
+    nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
+    nfcSwitch->setTransparency(false);
+    newFrame->addView(nfcSwitch);
 
-  nfcDisplay = newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect,
-                          kCenterText);
-  newFrame->addView(nfcDisplay);
+    nfcDisplay =
+        newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect, kCenterText);
+    newFrame->addView(nfcDisplay);
 }
 
-void NAE_editor::close() {
-  destroyFrame();
-  AEffGUIEditor::close();
+void NAE_editor::close()
+{
+    destroyFrame();
+    AEffGUIEditor::close();
 }
 
-void NAE_editor::idle() { AEffGUIEditor::idle(); }
+void NAE_editor::idle()
+{
+    AEffGUIEditor::idle();
+}
 
 // Every change of the position (x and y directly, or through azimuth,
 // elevation, distance, or z via the 4 m clamp) moves the pad and the
 // coordinate texts to what the effect now holds.
-void NAE_editor::setParameter(VstInt32 index, float) {
-  if (!frame) return;
-  switch (index) {
+void NAE_editor::setParameter(VstInt32 index, float)
+{
+    if (!frame)
+        return;
+    switch (index) {
     case kAzimuth:
     case kElevation:
     case kX:
     case kY:
     case kZ:
-    case kDistance:
-      showPosition();
-      break;
-    case kCompensationDistance:
-      showCompensation();
-      break;
-    default:
-      break;
-  }
-}
-
-void NAE_editor::showPosition() {
-  // The pad's axes are turned against the parameters: its top is the
-  // largest x (the front), its left the largest y (the left side).
-  const float padX = 1.f - parameter(kY);
-  const float padY = 1.f - parameter(kX);
-  if (padX != touchPad->getXValue() || padY != touchPad->getYValue()) {
-    touchPad->setXYValue(padX, padY);
-    // The frame redraws a control whose value changed, and the pad's value
-    // is the mean of x and y: a move that keeps the mean (azimuth from the
-    // front to the left at 4 m, say) would otherwise not be shown.
-    touchPad->setDirty();
-  }
-  xDisplay->setValue(parameter(kX));
-  yDisplay->setValue(parameter(kY));
-}
-
-void NAE_editor::showCompensation() {
-  nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
-  nfcDisplay->setValue(parameter(kCompensationDistance));
-}
-
-void NAE_editor::valueChanged(CControl* control) {
-  if (!effect) return;
-  switch (control->getTag()) {
-    case kPadTag: {
-      // Both values are read before the first change is sent: that change
-      // comes back through setParameter and moves the pad to the effect's
-      // position, which still has the old x.
-      const float padX = touchPad->getXValue();
-      const float padY = touchPad->getYValue();
-      effect->setParameterAutomated(kY, 1.f - padX);
-      effect->setParameterAutomated(kX, 1.f - padY);
-      break;
+    case kDistance: showPosition(); break;
+    case kCompensationDistance: showCompensation(); break;
+    default: break;
     }
-    case kSwitchTag:
-      effect->setParameterAutomated(kCompensationDistance, 1.f - control->getValue());
-      break;
-    default:
-      break;
-  }
+}
+
+void NAE_editor::showPosition()
+{
+    // The pad's axes are turned against the parameters: its top is the
+    // largest x (the front), its left the largest y (the left side).
+    const float padX = 1.f - parameter(kY);
+    const float padY = 1.f - parameter(kX);
+    if (padX != touchPad->getXValue() || padY != touchPad->getYValue()) {
+        touchPad->setXYValue(padX, padY);
+        // The frame redraws a control whose value changed, and the pad's value
+        // is the mean of x and y: a move that keeps the mean (azimuth from the
+        // front to the left at 4 m, say) would otherwise not be shown.
+        touchPad->setDirty();
+    }
+    xDisplay->setValue(parameter(kX));
+    yDisplay->setValue(parameter(kY));
+}
+
+void NAE_editor::showCompensation()
+{
+    nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
+    nfcDisplay->setValue(parameter(kCompensationDistance));
+}
+
+void NAE_editor::valueChanged(CControl* control)
+{
+    if (!effect)
+        return;
+    switch (control->getTag()) {
+    case kPadTag: {
+        // Both values are read before the first change is sent: that change
+        // comes back through setParameter and moves the pad to the effect's
+        // position, which still has the old x.
+        const float padX = touchPad->getXValue();
+        const float padY = touchPad->getYValue();
+        effect->setParameterAutomated(kY, 1.f - padX);
+        effect->setParameterAutomated(kX, 1.f - padY);
+        break;
+    }
+    case kSwitchTag: effect->setParameterAutomated(kCompensationDistance, 1.f - control->getValue()); break;
+    default: break;
+    }
 }

@@ -15,35 +15,35 @@ class NelTouchPad;
 // always read the effect back, never the value a change came with, so the
 // window shows what the effect holds after its own mapping and clamping.
 class NAE_editor : public AEffGUIEditor, public CControlListener {
- public:
-  explicit NAE_editor(AudioEffect* effect);
-  ~NAE_editor() override;
+public:
+    explicit NAE_editor(AudioEffect* effect);
+    ~NAE_editor() override;
 
-  // True when the window could be created in the host's window.
-  bool open(void* ptr) override;
-  void close() override;
-  void idle() override;
-  void setParameter(VstInt32 index, float value) override;
+    // True when the window could be created in the host's window.
+    bool open(void* ptr) override;
+    void close() override;
+    void idle() override;
+    void setParameter(VstInt32 index, float value) override;
 
-  void valueChanged(CControl* control) override;
+    void valueChanged(CControl* control) override;
 
- private:
-  void buildControls(CFrame* newFrame);
-  void showPosition();
-  void showCompensation();
-  float parameter(VstInt32 index) const;
+private:
+    void buildControls(CFrame* newFrame);
+    void showPosition();
+    void showCompensation();
+    float parameter(VstInt32 index) const;
 
-  // Valid only while the window is open; the frame owns them.
-  NelTouchPad* touchPad = nullptr;
-  CVerticalSwitch* nfcSwitch = nullptr;
-  CParamDisplay* nfcDisplay = nullptr;
-  CParamDisplay* xDisplay = nullptr;
-  CParamDisplay* yDisplay = nullptr;
+    // Valid only while the window is open; the frame owns them.
+    NelTouchPad* touchPad = nullptr;
+    CVerticalSwitch* nfcSwitch = nullptr;
+    CParamDisplay* nfcDisplay = nullptr;
+    CParamDisplay* xDisplay = nullptr;
+    CParamDisplay* yDisplay = nullptr;
 
-  CBitmap* backgroundBitmap = nullptr;  // held from construction to destruction
-  CBitmap* nfcSwitchBitmap = nullptr;   // held only while open() builds the controls
-  CBitmap* padBitmap = nullptr;
-  CBitmap* padHandleBitmap = nullptr;
+    CBitmap* backgroundBitmap = nullptr; // held from construction to destruction
+    CBitmap* nfcSwitchBitmap = nullptr; // held only while open() builds the controls
+    CBitmap* padBitmap = nullptr;
+    CBitmap* padHandleBitmap = nullptr;
 };
 
 // String converters of the three displays; userData is the effect. Each

@@ -14,44 +14,44 @@ class CDrawContext;
 // axis the handle fills (or overfills), the handle cannot move and the
 // value derived from the mouse stays 0.5.
 class NelTouchPad : public CControl {
- public:
-  NelTouchPad(const CRect& size, CControlListener* listener, long tag, CBitmap* background,
-              CBitmap* handle, const CPoint& offset);
-  NelTouchPad(const NelTouchPad& other);
-  ~NelTouchPad() override;
+public:
+    NelTouchPad(const CRect& size, CControlListener* listener, long tag, CBitmap* background, CBitmap* handle,
+                const CPoint& offset);
+    NelTouchPad(const NelTouchPad& other);
+    ~NelTouchPad() override;
 
-  void draw(CDrawContext* context) override;
-  bool isTypeOf(const char* type) const override;
-  CView* newCopy() const override;
-  void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+    void draw(CDrawContext* context) override;
+    bool isTypeOf(const char* type) const override;
+    CView* newCopy() const override;
+    void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
 
-  virtual void drawHandle(CDrawContext* context);
-  // Handle's top-left corner, in window pixels, for the current values.
-  virtual void valueToPoint(CPoint& point) const;
-  // Sets both values from a point that stands for the handle's centre,
-  // clamped to the pad; returns their mean.
-  virtual float valueFromPoint(CPoint& point);
-  virtual void setHandleBitmap(CBitmap* bitmap);
-  virtual float getXValue() const { return xValue; }
-  virtual float getYValue() const { return yValue; }
-  // Stores both values without redrawing or notifying anyone.
-  virtual void setXYValue(float x, float y);
+    virtual void drawHandle(CDrawContext* context);
+    // Handle's top-left corner, in window pixels, for the current values.
+    virtual void valueToPoint(CPoint& point) const;
+    // Sets both values from a point that stands for the handle's centre,
+    // clamped to the pad; returns their mean.
+    virtual float valueFromPoint(CPoint& point);
+    virtual void setHandleBitmap(CBitmap* bitmap);
+    virtual float getXValue() const { return xValue; }
+    virtual float getYValue() const { return yValue; }
+    // Stores both values without redrawing or notifying anyone.
+    virtual void setXYValue(float x, float y);
 
-  // Where the handle was last drawn; the hit test uses this.
-  const CPoint& getHandlePosition() const { return handlePosition; }
-  CBitmap* getHandleBitmap() const { return handleBitmap; }
+    // Where the handle was last drawn; the hit test uses this.
+    const CPoint& getHandlePosition() const { return handlePosition; }
+    CBitmap* getHandleBitmap() const { return handleBitmap; }
 
- protected:
-  CPoint offset;
-  CPoint handlePosition;
-  CBitmap* handleBitmap = nullptr;
-  float xValue = 0.5f;
-  float yValue = 0.5f;
+protected:
+    CPoint offset;
+    CPoint handlePosition;
+    CBitmap* handleBitmap = nullptr;
+    float xValue = 0.5f;
+    float yValue = 0.5f;
 
- private:
-  long handleWidth() const;
-  long handleHeight() const;
-  bool hitsHandle(const CPoint& where) const;
-  void resetToDefault();
-  void track(CDrawContext* context, CPoint& where);
+private:
+    long handleWidth() const;
+    long handleHeight() const;
+    bool hitsHandle(const CPoint& where) const;
+    void resetToDefault();
+    void track(CDrawContext* context, CPoint& where);
 };

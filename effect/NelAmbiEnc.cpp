@@ -26,9 +26,9 @@ constexpr VstInt32 kNegativeDigits = 5;
 constexpr float kNearestFilterMetres = NelAmbisonicEncoder::kNearestFilterDistance;
 
 // The encoder field behind each parameter, in parameter order.
-float NelAmbisonicEncoder::* const kEncoderFields[ParameterTable::kCount] = {
-    &NelAmbisonicEncoder::azimuth, &NelAmbisonicEncoder::elevation, &NelAmbisonicEncoder::x,
-    &NelAmbisonicEncoder::y,       &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
+float NelAmbisonicEncoder::*const kEncoderFields[ParameterTable::kCount] = {
+    &NelAmbisonicEncoder::azimuth,     &NelAmbisonicEncoder::elevation, &NelAmbisonicEncoder::x,
+    &NelAmbisonicEncoder::y,           &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
     &NelAmbisonicEncoder::compDistance};
 
 using Lock = std::lock_guard<std::recursive_mutex>;
@@ -42,8 +42,7 @@ void copyText(char* destination, const char* text)
 
 NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
     : AudioEffectX(hostCallback, kNumPrograms, ParameterTable::kCount),
-      programs(new NelAmbiEncProgram[kNumPrograms]),
-      encoder(Order3H0V)
+      programs(new NelAmbiEncProgram[kNumPrograms]), encoder(Order3H0V)
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
@@ -120,14 +119,10 @@ void NelAmbiEnc::setEncoderValue(int index, float value)
     encoder.*kEncoderFields[index] = value;
     switch (index) {
     case kAzimuth:
-    case kElevation:
-        encoder.UpdatePolarCoords();
-        break;
+    case kElevation: encoder.UpdatePolarCoords(); break;
     case kX:
     case kY:
-    case kZ:
-        encoder.UpdateRectCoords();
-        break;
+    case kZ: encoder.UpdateRectCoords(); break;
     case kDistance:
         encoder.filterDistance = value < kNearestFilterMetres ? kNearestFilterMetres : value;
         encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
@@ -196,11 +191,10 @@ void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
     const float value = encoderValue(index);
     switch (ParameterTable::info(index).text) {
     case ValueText::Degrees:
-        std::snprintf(text, ParameterTable::kMaxValueTextLength + 1, "%d", ParameterTable::roundedDegrees(value));
+        std::snprintf(text, ParameterTable::kMaxValueTextLength + 1, "%d",
+                      ParameterTable::roundedDegrees(value));
         break;
-    case ValueText::Metres:
-        formatMetres(value, text);
-        break;
+    case ValueText::Metres: formatMetres(value, text); break;
     case ValueText::MetresOrOff:
         if (value == ParameterTable::kOffSentinel)
             copyText(text, kOff);

@@ -28,9 +28,7 @@ AEffEditor* NelAmbiEncEdit::createEditor()
     return nullptr;
 }
 
-void NelAmbiEncEdit::mirrorToEditor(VstInt32, float)
-{
-}
+void NelAmbiEncEdit::mirrorToEditor(VstInt32, float) {}
 #endif
 
 // ----------------------------------------------------------------------------

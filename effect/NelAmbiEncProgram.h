@@ -5,7 +5,7 @@
 // One stored program: a normalised value per parameter and a name.
 class NelAmbiEncProgram {
 public:
-    static constexpr int kNameSize = 24;  // 23 characters and the terminator
+    static constexpr int kNameSize = 24; // 23 characters and the terminator
 
     // Source straight ahead at the 4 m edge, far, compensation off; "Init".
     NelAmbiEncProgram();

@@ -63,40 +63,28 @@ bool ParameterTable::acceptsValue(float normalised)
 float ParameterTable::toEncoder(int index, float v)
 {
     switch (index) {
-    case kAzimuth:
-        return static_cast<float>(v * kTwoPi);
-    case kElevation:
-        return static_cast<float>(v * kPi - kHalfPi);
+    case kAzimuth: return static_cast<float>(v * kTwoPi);
+    case kElevation: return static_cast<float>(v * kPi - kHalfPi);
     case kX:
     case kY:
-    case kZ:
-        return v * 8.0f - 4.0f;
-    case kDistance:
-        return v * -4.0f + 4.0f;
-    case kCompensationDistance:
-        return v * 3.5f + 0.5f;
-    default:
-        return 0.0f;
+    case kZ: return v * 8.0f - 4.0f;
+    case kDistance: return v * -4.0f + 4.0f;
+    case kCompensationDistance: return v * 3.5f + 0.5f;
+    default: return 0.0f;
     }
 }
 
 float ParameterTable::toNormalised(int index, float value)
 {
     switch (index) {
-    case kAzimuth:
-        return static_cast<float>(value / kTwoPi);
-    case kElevation:
-        return static_cast<float>((value + kHalfPi) / kPi);
+    case kAzimuth: return static_cast<float>(value / kTwoPi);
+    case kElevation: return static_cast<float>((value + kHalfPi) / kPi);
     case kX:
     case kY:
-    case kZ:
-        return (value + 4.0f) * 0.125f;
-    case kDistance:
-        return (value - 4.0f) * -0.25f;
-    case kCompensationDistance:
-        return (value - 0.5f) / 3.5f;
-    default:
-        return 0.0f;
+    case kZ: return (value + 4.0f) * 0.125f;
+    case kDistance: return (value - 4.0f) * -0.25f;
+    case kCompensationDistance: return (value - 0.5f) / 3.5f;
+    default: return 0.0f;
     }
 }
 

@@ -18,18 +18,18 @@ enum ParameterIndex {
 
 // How a parameter's value text is made from its encoder quantity.
 enum class ValueText {
-    Degrees,     // rounded whole degrees
-    Metres,      // two decimals, cut rather than rounded
-    MetresOrOff  // as Metres, but "off" at the 4 m sentinel
+    Degrees, // rounded whole degrees
+    Metres, // two decimals, cut rather than rounded
+    MetresOrOff // as Metres, but "off" at the 4 m sentinel
 };
 
 struct ParameterInfo {
-    const char* name;        // the host's parameter name
-    const char* label;       // the unit label next to the value text
-    const char* key;         // the short name people type on a command line
+    const char* name; // the host's parameter name
+    const char* label; // the unit label next to the value text
+    const char* key; // the short name people type on a command line
     ValueText text;
-    double userAtZero;       // the value in user units (degrees or metres) at normalised 0
-    double userAtOne;        // ... and at normalised 1; the mapping is linear in between
+    double userAtZero; // the value in user units (degrees or metres) at normalised 0
+    double userAtOne; // ... and at normalised 1; the mapping is linear in between
 };
 
 class ParameterTable {

@@ -64,8 +64,8 @@ int CommandLine::integer(const std::string& option, int fallback, int minimum, i
     errno = 0;
     const long number = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno != 0 || number < minimum || number > maximum)
-        throw HostError("--" + option + " " + text + ": expected a whole number from " + std::to_string(minimum) +
-                        " to " + std::to_string(maximum));
+        throw HostError("--" + option + " " + text + ": expected a whole number from " +
+                        std::to_string(minimum) + " to " + std::to_string(maximum));
     return static_cast<int>(number);
 }
 

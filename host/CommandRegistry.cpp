@@ -15,9 +15,9 @@ std::vector<Command>& commands()
 void CommandRegistry::add(const Command& command)
 {
     auto& list = commands();
-    const auto position = std::lower_bound(list.begin(), list.end(), command, [](const Command& a, const Command& b) {
-        return std::string(a.name) < b.name;
-    });
+    const auto position =
+        std::lower_bound(list.begin(), list.end(), command,
+                         [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
     list.insert(position, command);
 }
 

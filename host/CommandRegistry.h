@@ -8,8 +8,8 @@
 // new file in the program's source list.
 struct Command {
     const char* name;
-    const char* usage;    // arguments after the name, for the help text
-    const char* summary;  // one line
+    const char* usage; // arguments after the name, for the help text
+    const char* summary; // one line
     int (*run)(const std::vector<std::string>& arguments);
 };
 

@@ -105,9 +105,10 @@ int demo(const std::vector<std::string>& arguments)
     std::printf("  encoded  %s   B-format W X Y U V P Q (FuMa, 32-bit float WAVE-EX)\n", encodedPath.c_str());
     std::printf("  picture  %s   the path from above and the level of eight loudspeakers\n\n",
                 picturePath.c_str());
-    std::printf("To use the plug-in in a DAW: `make install` copies corvane-velmora-xy3-2d.so into ~/.vst\n"
-                "(or the first folder of $VST_PATH). Rescan plug-ins, insert \"Corvane Velmora XY 3 - 2d\" on a\n"
-                "mono track and send its seven outputs to a third-order horizontal B-format bus.\n");
+    std::printf(
+        "To use the plug-in in a DAW: `make install` copies corvane-velmora-xy3-2d.so into ~/.vst\n"
+        "(or the first folder of $VST_PATH). Rescan plug-ins, insert \"Corvane Velmora XY 3 - 2d\" on a\n"
+        "mono track and send its seven outputs to a third-order horizontal B-format bus.\n");
     return 0;
 }
 

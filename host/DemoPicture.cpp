@@ -15,8 +15,8 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kWidth = 1200;
 constexpr int kHeight = 560;
 constexpr int kMargin = 40;
-constexpr double kMapSize = 480.0;       // pixels for the 8 m square of the top view
-constexpr double kMapMetres = 4.0;       // half the square's side
+constexpr double kMapSize = 480.0; // pixels for the 8 m square of the top view
+constexpr double kMapMetres = 4.0; // half the square's side
 constexpr double kHeatLeft = 600.0;
 constexpr double kHeatWidth = 560.0;
 constexpr double kHeatTop = 60.0;
@@ -33,10 +33,11 @@ double speakerAngle(int k)
 double decode(const std::vector<std::vector<float>>& b, size_t i, double angle)
 {
     return (std::sqrt(2.0) * b[kW][i] +
-            2.0 * (b[kX][i] * std::cos(angle) + b[kY][i] * std::sin(angle) + b[kU][i] * std::cos(2 * angle) +
-                   b[kV][i] * std::sin(2 * angle) + b[kP][i] * std::cos(3 * angle) +
-                   b[kQ][i] * std::sin(3 * angle))) /
-           DemoPicture::kSpeakers;
+            2.0 *
+                (b[kX][i] * std::cos(angle) + b[kY][i] * std::sin(angle) + b[kU][i] * std::cos(2 * angle) +
+                 b[kV][i] * std::sin(2 * angle) + b[kP][i] * std::cos(3 * angle) +
+                 b[kQ][i] * std::sin(3 * angle))) /
+        DemoPicture::kSpeakers;
 }
 
 // Black through blue and orange to white, for 0..1.
@@ -45,7 +46,8 @@ void heatColour(cairo_t* cr, double level)
     const double t = std::clamp(level, 0.0, 1.0);
     const double r = std::clamp(2.0 * t - 0.5, 0.0, 1.0);
     const double g = std::clamp(2.0 * t - 1.0, 0.0, 1.0) * 0.9 + 0.1 * t;
-    const double b = t < 0.5 ? 2.0 * t : std::clamp(2.0 - 2.0 * t, 0.0, 1.0) * 0.6 + std::clamp(4.0 * t - 3.0, 0.0, 1.0);
+    const double b =
+        t < 0.5 ? 2.0 * t : std::clamp(2.0 - 2.0 * t, 0.0, 1.0) * 0.6 + std::clamp(4.0 * t - 3.0, 0.0, 1.0);
     cairo_set_source_rgb(cr, r, g, b);
 }
 
@@ -81,8 +83,8 @@ void drawTopView(cairo_t* cr)
     cairo_arc(cr, cx, cy, DemoScene::kCompensationMetres * scale, 0, 2 * kPi);
     cairo_stroke(cr);
     cairo_set_dash(cr, nullptr, 0, 0);
-    text(cr, cx + 0.75 * DemoScene::kCompensationMetres * scale + 8, cy + 0.75 * DemoScene::kCompensationMetres * scale + 14,
-         "loudspeaker ring, 2 m", 11.0);
+    text(cr, cx + 0.75 * DemoScene::kCompensationMetres * scale + 8,
+         cy + 0.75 * DemoScene::kCompensationMetres * scale + 14, "loudspeaker ring, 2 m", 11.0);
     for (int k = 0; k < DemoPicture::kSpeakers; ++k) {
         double sx, sy;
         toScreen(DemoScene::kCompensationMetres * std::cos(speakerAngle(k)),
@@ -111,7 +113,7 @@ void drawTopView(cairo_t* cr)
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
     for (int second = 0; second <= static_cast<int>(duration); second += 2) {
         if (second == static_cast<int>(DemoScene::kCircleSeconds))
-            continue;  // back where it started: the "0 s" label says it
+            continue; // back where it started: the "0 s" label says it
         const auto p = DemoScene::positionAt(second);
         double sx, sy;
         toScreen(p.x, p.y, sx, sy);
@@ -175,7 +177,8 @@ std::vector<std::vector<double>> DemoPicture::speakerLevels(const std::vector<st
         const size_t begin = centre > window / 2 ? centre - window / 2 : 0;
         const size_t end = std::min(frames, begin + window);
         for (int k = 0; k < kSpeakers; ++k) {
-            power[k][c] = end > begin ? (sums[k][end] - sums[k][begin]) / static_cast<double>(end - begin) : 0.0;
+            power[k][c] =
+                end > begin ? (sums[k][end] - sums[k][begin]) / static_cast<double>(end - begin) : 0.0;
             loudest = std::max(loudest, power[k][c]);
         }
     }

@@ -60,7 +60,7 @@ std::vector<float> DemoScene::sourceSignal()
         for (int harmonic = 1; harmonic <= 3; ++harmonic)
             tone += std::sin(kTwoPi * pitch * harmonic * since) / harmonic;
         const double value = 0.6 * tone * std::exp(-since / kToneDecaySeconds) +
-                             0.5 * noise.next() * std::exp(-since / kNoiseDecaySeconds);
+            0.5 * noise.next() * std::exp(-since / kNoiseDecaySeconds);
         samples[i] = static_cast<float>(kPeak * value);
     }
     return samples;

@@ -17,8 +17,8 @@ public:
     static constexpr double kAutomationStepSeconds = 0.005;
 
     struct Position {
-        double x;  // metres, to the front
-        double y;  // metres, to the left
+        double x; // metres, to the front
+        double y; // metres, to the left
     };
 
     static double durationSeconds() { return kCircleSeconds + kPassSeconds; }

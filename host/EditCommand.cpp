@@ -41,221 +41,241 @@ long idleRequests = 0;
 
 // The window this host gives the editor, on the host's own connection.
 struct HostWindow {
-  Display* display = nullptr;
-  Window window = 0;
-  Atom deleteAtom = 0;
-  bool closedByUser = false;
+    Display* display = nullptr;
+    Window window = 0;
+    Atom deleteAtom = 0;
+    bool closedByUser = false;
 
-  void create(int width, int height, const std::string& title) {
-    const int screen = DefaultScreen(display);
-    window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
-                                 unsigned(height), 0, BlackPixel(display, screen),
-                                 BlackPixel(display, screen));
-    XStoreName(display, window, title.c_str());
-    XSetWMProtocols(display, window, &deleteAtom, 1);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    // The plug-in creates its window inside ours on another connection:
-    // ours must exist on the server before we hand it over.
-    XSync(display, False);
-  }
-  void destroy() {
-    if (!window) return;
-    XDestroyWindow(display, window);
-    XSync(display, False);
-    window = 0;
-  }
-  // Takes what the server sent us; the editor's events go to its own
-  // connection.
-  void service() {
-    while (XPending(display)) {
-      XEvent e;
-      XNextEvent(display, &e);
-      if (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteAtom) closedByUser = true;
+    void create(int width, int height, const std::string& title)
+    {
+        const int screen = DefaultScreen(display);
+        window =
+            XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width), unsigned(height),
+                                0, BlackPixel(display, screen), BlackPixel(display, screen));
+        XStoreName(display, window, title.c_str());
+        XSetWMProtocols(display, window, &deleteAtom, 1);
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        // The plug-in creates its window inside ours on another connection:
+        // ours must exist on the server before we hand it over.
+        XSync(display, False);
     }
-  }
+    void destroy()
+    {
+        if (!window)
+            return;
+        XDestroyWindow(display, window);
+        XSync(display, False);
+        window = 0;
+    }
+    // Takes what the server sent us; the editor's events go to its own
+    // connection.
+    void service()
+    {
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+            if (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteAtom)
+                closedByUser = true;
+        }
+    }
 };
 
 HostWindow hostWindow;
 
-VstIntPtr editHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  switch (opcode) {
-    case audioMasterVersion:
-      return kVstVersion;
-    case audioMasterAutomate:
-      std::printf("automate %d %.6f\n", index, double(opt));
-      return 0;
-    case audioMasterBeginEdit:
-      std::printf("begin %d\n", index);
-      return 1;
-    case audioMasterEndEdit:
-      std::printf("end %d\n", index);
-      return 1;
+VstIntPtr editHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    switch (opcode) {
+    case audioMasterVersion: return kVstVersion;
+    case audioMasterAutomate: std::printf("automate %d %.6f\n", index, double(opt)); return 0;
+    case audioMasterBeginEdit: std::printf("begin %d\n", index); return 1;
+    case audioMasterEndEdit: std::printf("end %d\n", index); return 1;
     case audioMasterIdle:
-      // The editor holds the mouse and calls this instead of returning to
-      // our loop: keep our own window alive meanwhile.
-      ++idleRequests;
-      if (hostWindow.display) hostWindow.service();
-      return 0;
-    default:
-      return 0;
-  }
+        // The editor holds the mouse and calls this instead of returning to
+        // our loop: keep our own window alive meanwhile.
+        ++idleRequests;
+        if (hostWindow.display)
+            hostWindow.service();
+        return 0;
+    default: return 0;
+    }
 }
 
 // --set NAME=VALUE, in the units render takes.
-void applySettings(PluginHost& plugin, const std::vector<std::string>& settings) {
-  const ParameterResolver resolver(plugin.isOwnEncoder(), plugin.parameterNames());
-  for (const std::string& setting : settings) {
-    const ParameterResolver::Assignment a = resolver.assignment(setting);
-    plugin.setParameter(a.index, a.normalised);
-  }
+void applySettings(PluginHost& plugin, const std::vector<std::string>& settings)
+{
+    const ParameterResolver resolver(plugin.isOwnEncoder(), plugin.parameterNames());
+    for (const std::string& setting : settings) {
+        const ParameterResolver::Assignment a = resolver.assignment(setting);
+        plugin.setParameter(a.index, a.normalised);
+    }
 }
 
-bool hasEditor(PluginHost& plugin) { return (plugin.record().flags & effFlagsHasEditor) != 0; }
+bool hasEditor(PluginHost& plugin)
+{
+    return (plugin.record().flags & effFlagsHasEditor) != 0;
+}
 
 struct Session {
-  PluginHost& plugin;
-  int width = 0;
-  int height = 0;
-  bool editorOpen = false;
+    PluginHost& plugin;
+    int width = 0;
+    int height = 0;
+    bool editorOpen = false;
 
-  void openEditor() {
-    if (editorOpen) return;
-    if (!hostWindow.window)
-      hostWindow.create(width, height, "velmora edit - " + plugin.text(effGetEffectName));
-    plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(hostWindow.window)));
-    editorOpen = true;
-  }
-  void closeEditor() {
-    if (!editorOpen) return;
-    plugin.dispatch(effEditClose);
-    editorOpen = false;
-  }
-  void idle() {
-    if (editorOpen) plugin.dispatch(effEditIdle);
-    hostWindow.service();
-  }
-
-  // One command line; false to end the session.
-  bool run(const std::string& line) {
-    std::istringstream in(line);
-    std::string word;
-    in >> word;
-    if (word == "quit") return false;
-    if (word == "set") {
-      int index = -1;
-      float value = 0;
-      if (in >> index >> value) plugin.setParameter(index, value);
-    } else if (word == "get") {
-      int index = -1;
-      if (in >> index)
-        std::printf("value %d %.6f %s\n", index,
-                    double(plugin.getParameter(index)),
-                    plugin.text(effGetParamDisplay, index).c_str());
-    } else if (word == "open") {
-      openEditor();
-      std::printf("opened\n");
-    } else if (word == "close") {
-      closeEditor();
-      std::printf("closed\n");
-    } else if (word == "destroy") {
-      hostWindow.destroy();
-      std::printf("destroyed\n");
-    } else if (word == "shot") {
-      std::string file;
-      in >> file;
-      const bool ok = hostWindow.window && !file.empty() &&
-                      captureWindowPng(hostWindow.window, file.c_str());
-      std::printf("shot %s\n", ok ? "ok" : "failed");
-    } else if (!word.empty()) {
-      std::printf("unknown command '%s'\n", word.c_str());
+    void openEditor()
+    {
+        if (editorOpen)
+            return;
+        if (!hostWindow.window)
+            hostWindow.create(width, height, "velmora edit - " + plugin.text(effGetEffectName));
+        plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(hostWindow.window)));
+        editorOpen = true;
     }
-    return true;
-  }
+    void closeEditor()
+    {
+        if (!editorOpen)
+            return;
+        plugin.dispatch(effEditClose);
+        editorOpen = false;
+    }
+    void idle()
+    {
+        if (editorOpen)
+            plugin.dispatch(effEditIdle);
+        hostWindow.service();
+    }
+
+    // One command line; false to end the session.
+    bool run(const std::string& line)
+    {
+        std::istringstream in(line);
+        std::string word;
+        in >> word;
+        if (word == "quit")
+            return false;
+        if (word == "set") {
+            int index = -1;
+            float value = 0;
+            if (in >> index >> value)
+                plugin.setParameter(index, value);
+        } else if (word == "get") {
+            int index = -1;
+            if (in >> index)
+                std::printf("value %d %.6f %s\n", index, double(plugin.getParameter(index)),
+                            plugin.text(effGetParamDisplay, index).c_str());
+        } else if (word == "open") {
+            openEditor();
+            std::printf("opened\n");
+        } else if (word == "close") {
+            closeEditor();
+            std::printf("closed\n");
+        } else if (word == "destroy") {
+            hostWindow.destroy();
+            std::printf("destroyed\n");
+        } else if (word == "shot") {
+            std::string file;
+            in >> file;
+            const bool ok =
+                hostWindow.window && !file.empty() && captureWindowPng(hostWindow.window, file.c_str());
+            std::printf("shot %s\n", ok ? "ok" : "failed");
+        } else if (!word.empty()) {
+            std::printf("unknown command '%s'\n", word.c_str());
+        }
+        return true;
+    }
 };
 
-void readSize(PluginHost& plugin, int& width, int& height) {
-  ERect* rect = nullptr;
-  if (!plugin.dispatch(effEditGetRect, 0, 0, &rect) || !rect)
-    throw HostError("the plug-in does not tell the size of its editor");
-  width = rect->right - rect->left;
-  height = rect->bottom - rect->top;
-  if (width <= 0 || height <= 0) throw HostError("the plug-in's editor has no size");
+void readSize(PluginHost& plugin, int& width, int& height)
+{
+    ERect* rect = nullptr;
+    if (!plugin.dispatch(effEditGetRect, 0, 0, &rect) || !rect)
+        throw HostError("the plug-in does not tell the size of its editor");
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    if (width <= 0 || height <= 0)
+        throw HostError("the plug-in's editor has no size");
 }
 
 // Reads whole lines from standard input without blocking the idle calls.
 class InputLines {
- public:
-  bool open() const { return !ended; }
-  bool next(std::string& line) {
-    const size_t nl = pending.find('\n');
-    if (nl == std::string::npos) return false;
-    line = pending.substr(0, nl);
-    pending.erase(0, nl + 1);
-    return true;
-  }
-  void read() {
-    char buffer[512];
-    const ssize_t n = ::read(0, buffer, sizeof buffer);
-    if (n <= 0)
-      ended = true;
-    else
-      pending.append(buffer, size_t(n));
-  }
+public:
+    bool open() const { return !ended; }
+    bool next(std::string& line)
+    {
+        const size_t nl = pending.find('\n');
+        if (nl == std::string::npos)
+            return false;
+        line = pending.substr(0, nl);
+        pending.erase(0, nl + 1);
+        return true;
+    }
+    void read()
+    {
+        char buffer[512];
+        const ssize_t n = ::read(0, buffer, sizeof buffer);
+        if (n <= 0)
+            ended = true;
+        else
+            pending.append(buffer, size_t(n));
+    }
 
- private:
-  std::string pending;
-  bool ended = false;
+private:
+    std::string pending;
+    bool ended = false;
 };
 
-int edit(const std::vector<std::string>& arguments) {
-  const CommandLine line(arguments, {"plugin", "screenshot", "set"}, {});
-  line.expectPositional(0, 0, std::string("edit ") + kUsage);
-  setvbuf(stdout, nullptr, _IOLBF, 0);
+int edit(const std::vector<std::string>& arguments)
+{
+    const CommandLine line(arguments, {"plugin", "screenshot", "set"}, {});
+    line.expectPositional(0, 0, std::string("edit ") + kUsage);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
 
-  hostWindow.display = XOpenDisplay(nullptr);
-  if (!hostWindow.display) throw HostError("cannot open the X display (is DISPLAY set?)");
-  hostWindow.deleteAtom = XInternAtom(hostWindow.display, "WM_DELETE_WINDOW", False);
+    hostWindow.display = XOpenDisplay(nullptr);
+    if (!hostWindow.display)
+        throw HostError("cannot open the X display (is DISPLAY set?)");
+    hostWindow.deleteAtom = XInternAtom(hostWindow.display, "WM_DELETE_WINDOW", False);
 
-  int status = 0;
-  {
-    PluginHost plugin(line.value("plugin", PluginHost::defaultPluginPath()), editHostCallback);
-    if (!hasEditor(plugin)) throw HostError("the plug-in has no editor");
-    applySettings(plugin, line.values("set"));
-    Session session{plugin};
-    readSize(plugin, session.width, session.height);
-    session.openEditor();
-    std::printf("ready window %lu size %d %d\n", hostWindow.window, session.width, session.height);
+    int status = 0;
+    {
+        PluginHost plugin(line.value("plugin", PluginHost::defaultPluginPath()), editHostCallback);
+        if (!hasEditor(plugin))
+            throw HostError("the plug-in has no editor");
+        applySettings(plugin, line.values("set"));
+        Session session{plugin};
+        readSize(plugin, session.width, session.height);
+        session.openEditor();
+        std::printf("ready window %lu size %d %d\n", hostWindow.window, session.width, session.height);
 
-    const std::string screenshot = line.value("screenshot");
-    InputLines input;
-    bool running = true;
-    for (int idles = 0; running && !hostWindow.closedByUser; ++idles) {
-      pollfd fds[2] = {{ConnectionNumber(hostWindow.display), POLLIN, 0}, {0, POLLIN, 0}};
-      ::poll(fds, input.open() && screenshot.empty() ? 2 : 1, kIdleMs);
-      if (input.open() && (fds[1].revents & (POLLIN | POLLHUP))) input.read();
-      std::string command;
-      while (running && input.next(command)) running = session.run(command);
-      session.idle();
-      if (!screenshot.empty() && idles == kIdlesBeforeScreenshot) {
-        if (!captureWindowPng(hostWindow.window, screenshot.c_str())) {
-          std::fprintf(stderr, "velmora: cannot write %s\n", screenshot.c_str());
-          status = 1;
+        const std::string screenshot = line.value("screenshot");
+        InputLines input;
+        bool running = true;
+        for (int idles = 0; running && !hostWindow.closedByUser; ++idles) {
+            pollfd fds[2] = {{ConnectionNumber(hostWindow.display), POLLIN, 0}, {0, POLLIN, 0}};
+            ::poll(fds, input.open() && screenshot.empty() ? 2 : 1, kIdleMs);
+            if (input.open() && (fds[1].revents & (POLLIN | POLLHUP)))
+                input.read();
+            std::string command;
+            while (running && input.next(command))
+                running = session.run(command);
+            session.idle();
+            if (!screenshot.empty() && idles == kIdlesBeforeScreenshot) {
+                if (!captureWindowPng(hostWindow.window, screenshot.c_str())) {
+                    std::fprintf(stderr, "velmora: cannot write %s\n", screenshot.c_str());
+                    status = 1;
+                }
+                running = false;
+            }
         }
-        running = false;
-      }
+        session.closeEditor();
+        std::printf("idle requests %ld\n", idleRequests);
     }
-    session.closeEditor();
-    std::printf("idle requests %ld\n", idleRequests);
-  }
-  hostWindow.destroy();
-  XCloseDisplay(hostWindow.display);
-  hostWindow.display = nullptr;
-  return status;
+    hostWindow.destroy();
+    XCloseDisplay(hostWindow.display);
+    hostWindow.display = nullptr;
+    return status;
 }
 
-const CommandRegistration registration({"edit", kUsage,
-                                        "open the plug-in's editor in a window and print what it sends",
-                                        edit});
+const CommandRegistration
+    registration({"edit", kUsage, "open the plug-in's editor in a window and print what it sends", edit});
 
-}  // namespace
+} // namespace

@@ -26,9 +26,9 @@ std::string fourCharacters(VstInt32 id)
 // What a host makes of the category code, in the order of VstPlugCategory.
 const char* categoryName(VstIntPtr category)
 {
-    static const char* const names[] = {"not given", "effect",  "instrument", "analysis",
-                                        "mastering", "spatialiser", "room effect", "surround effect",
-                                        "restoration", "offline process", "shell", "generator"};
+    static const char* const names[] = {"not given",   "effect",          "instrument",  "analysis",
+                                        "mastering",   "spatialiser",     "room effect", "surround effect",
+                                        "restoration", "offline process", "shell",       "generator"};
     const VstIntPtr count = sizeof names / sizeof names[0];
     return category >= 0 && category < count ? names[category] : "unknown";
 }
@@ -59,7 +59,7 @@ std::string setHint(int index)
 {
     const ParameterInfo& info = ParameterTable::info(index);
     return std::string("  --set ") + info.key + "=" + ParameterResolver::rangeText(index) +
-           (info.text == ValueText::MetresOrOff ? "|off" : "");
+        (info.text == ValueText::MetresOrOff ? "|off" : "");
 }
 
 // For the project's own encoder each line also says how to set the
@@ -117,7 +117,7 @@ int info(const std::vector<std::string>& arguments)
     return 0;
 }
 
-const CommandRegistration registration({"info", kUsage, "identity, pins, parameters and programs of a plug-in",
-                                        info});
+const CommandRegistration registration({"info", kUsage,
+                                        "identity, pins, parameters and programs of a plug-in", info});
 
 } // namespace

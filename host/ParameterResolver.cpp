@@ -95,14 +95,16 @@ ParameterResolver::Assignment ParameterResolver::assignment(const std::string& t
 
 std::string ParameterResolver::rangeText(int index)
 {
-    return formatNumber(ParameterTable::userMinimum(index)) + ".." + formatNumber(ParameterTable::userMaximum(index));
+    return formatNumber(ParameterTable::userMinimum(index)) + ".." +
+        formatNumber(ParameterTable::userMaximum(index));
 }
 
 std::string ParameterResolver::displayName(int index) const
 {
     if (ownTable)
         return ParameterTable::info(index).key;
-    return index >= 0 && index < static_cast<int>(names.size()) ? lowerTrimmed(names[index]) : std::to_string(index);
+    return index >= 0 && index < static_cast<int>(names.size()) ? lowerTrimmed(names[index])
+                                                                : std::to_string(index);
 }
 
 std::string ParameterResolver::knownNames() const

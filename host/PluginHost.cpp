@@ -55,8 +55,9 @@ PluginHost::PluginHost(const std::string& path, audioMasterCallback callback) : 
     effect = entry(callback);
     if (effect == nullptr || effect->magic != kEffectMagic) {
         dlclose(library);
-        throw HostError(path + (effect == nullptr ? ": the plug-in declined to start"
-                                                  : ": not a VST 2.x plug-in (bad effect record)"));
+        throw HostError(path +
+                        (effect == nullptr ? ": the plug-in declined to start"
+                                           : ": not a VST 2.x plug-in (bad effect record)"));
     }
     effect->user = this;
     dispatch(effOpen);
@@ -139,22 +140,13 @@ VstIntPtr PluginHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, V
 {
     const PluginHost* host = effect != nullptr ? static_cast<const PluginHost*>(effect->user) : nullptr;
     switch (opcode) {
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterGetSampleRate:
-        return host != nullptr ? static_cast<VstIntPtr>(host->rate) : 0;
-    case audioMasterGetBlockSize:
-        return host != nullptr ? host->block : 0;
-    case audioMasterGetVendorString:
-        copyText(ptr, kHostVendor, kVstMaxVendorStrLen - 1);
-        return 1;
-    case audioMasterGetProductString:
-        copyText(ptr, kHostProduct, kVstMaxProductStrLen - 1);
-        return 1;
-    case audioMasterGetVendorVersion:
-        return 1;
-    case audioMasterGetCurrentProcessLevel:
-        return kVstProcessLevelOffline;
+    case audioMasterVersion: return kVstVersion;
+    case audioMasterGetSampleRate: return host != nullptr ? static_cast<VstIntPtr>(host->rate) : 0;
+    case audioMasterGetBlockSize: return host != nullptr ? host->block : 0;
+    case audioMasterGetVendorString: copyText(ptr, kHostVendor, kVstMaxVendorStrLen - 1); return 1;
+    case audioMasterGetProductString: copyText(ptr, kHostProduct, kVstMaxProductStrLen - 1); return 1;
+    case audioMasterGetVendorVersion: return 1;
+    case audioMasterGetCurrentProcessLevel: return kVstProcessLevelOffline;
     default:
         // Automation, idle, gestures and every question we have no answer to.
         return 0;

@@ -45,8 +45,8 @@ public:
     static std::string defaultPluginPath();
 
 private:
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                  float opt);
+    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
 
     std::string file;
     void* library = nullptr;

@@ -29,8 +29,8 @@ void ProgressBar::update(long long done)
         return;
     lastPercent = percent;
     const int filled = percent * kWidth / 100;
-    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", kWidth - filled, "",
-                 percent);
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                 kWidth - filled, "", percent);
     std::fflush(stderr);
 }
 

@@ -29,9 +29,10 @@ const char kUsage[] = "IN OUT [--set NAME=VALUE]... [--program N] [--automation 
 
 bool sameFile(const std::string& a, const std::string& b)
 {
-    struct stat first {}, second {};
+    struct stat first {
+    }, second{};
     return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+        first.st_ino == second.st_ino;
 }
 
 void selectProgram(PluginHost& host, const CommandLine& line)
@@ -73,8 +74,8 @@ int render(const std::vector<std::string>& arguments)
         throw HostError(out + " is the input file; choose another output");
     // (A stream of unknown length is checked by the writer as it grows.)
     if (reader.frames() != SF_COUNT_MAX && reader.frames() > SoundFileWriter::largestFrames(outputs))
-        throw HostError(in + " is too long: " + std::to_string(outputs) + " channels of it would outgrow the 4 GiB " +
-                        "a WAV file can hold (at most " +
+        throw HostError(in + " is too long: " + std::to_string(outputs) +
+                        " channels of it would outgrow the 4 GiB " + "a WAV file can hold (at most " +
                         std::to_string(SoundFileWriter::largestFrames(outputs) / reader.sampleRate() / 60) +
                         " minutes at this rate); split it");
 
@@ -93,8 +94,7 @@ int render(const std::vector<std::string>& arguments)
     Renderer renderer(host, static_cast<float>(reader.sampleRate()), block);
     const long long frames = renderer.render(
         [&reader](float* samples, int count) { return reader.read(samples, count); }, automation,
-        [&writer](const float* const* channels, int count) { writer.write(channels, count); },
-        progress);
+        [&writer](const float* const* channels, int count) { writer.write(channels, count); }, progress);
     writer.close();
     pending.commit();
     std::printf("wrote %s: %d channels, %d Hz, %.2f s\n", out.c_str(), outputs, reader.sampleRate(),

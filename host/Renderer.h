@@ -22,7 +22,8 @@ public:
     // the source through it. An event at a later time T takes effect at the
     // first block boundary at or after T. Returns the number of frames
     // rendered.
-    long long render(const Source& source, const Automation& automation, const Sink& sink, ProgressBar& progress);
+    long long render(const Source& source, const Automation& automation, const Sink& sink,
+                     ProgressBar& progress);
 
 private:
     PluginHost& host;

@@ -11,8 +11,8 @@
 class SoundFileReader {
 public:
     struct Options {
-        int channel = 0;     // 1-based; 0: the file must be mono
-        int rawRate = 0;     // > 0: the rate of a headerless file of 32-bit floats
+        int channel = 0; // 1-based; 0: the file must be mono
+        int rawRate = 0; // > 0: the rate of a headerless file of 32-bit floats
     };
 
     SoundFileReader(const std::string& path, const Options& options);

@@ -7,8 +7,8 @@ namespace {
 constexpr long long kLargestDataBytes = 0xFFFFFFFFLL - 0x10000;
 } // namespace
 
-SoundFileWriter::SoundFileWriter(const std::string& filePath, const std::string& shownAs, Kind kind, int channels,
-                                 int sampleRate)
+SoundFileWriter::SoundFileWriter(const std::string& filePath, const std::string& shownAs, Kind kind,
+                                 int channels, int sampleRate)
     : path(shownAs), channelCount(channels)
 {
     SF_INFO info{};

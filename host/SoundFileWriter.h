@@ -14,7 +14,8 @@ public:
 
     // Writes to `path`; messages name the file `shownAs` (the final name of a
     // file written aside).
-    SoundFileWriter(const std::string& path, const std::string& shownAs, Kind kind, int channels, int sampleRate);
+    SoundFileWriter(const std::string& path, const std::string& shownAs, Kind kind, int channels,
+                    int sampleRate);
     ~SoundFileWriter();
     SoundFileWriter(const SoundFileWriter&) = delete;
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;

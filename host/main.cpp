@@ -16,8 +16,8 @@ int printHelp(FILE* out)
 {
     std::fprintf(out, "usage: velmora COMMAND [ARGUMENTS]\n\ncommands:\n");
     for (const Command& command : CommandRegistry::all())
-        std::fprintf(out, "  %-8s %s\n           velmora %s %s\n", command.name, command.summary, command.name,
-                     command.usage);
+        std::fprintf(out, "  %-8s %s\n           velmora %s %s\n", command.name, command.summary,
+                     command.name, command.usage);
     return out == stdout ? 0 : 2;
 }
 

@@ -6,8 +6,7 @@
 
 class AudioEffect;
 
-class AEffEditor
-{
+class AEffEditor {
 public:
     // Does not register with the effect: the toolkit's editor base does that
     // through AudioEffect::setEditor once it is fully set up.

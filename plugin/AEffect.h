@@ -14,13 +14,12 @@ typedef intptr_t VstIntPtr;
 struct AEffect;
 
 // The host callback: effect record (or none), opcode, index, value, ptr, opt.
-typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                         VstIntPtr value, void* ptr, float opt);
+typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                         void* ptr, float opt);
 
-typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                           VstIntPtr value, void* ptr, float opt);
-typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs,
-                                   VstInt32 sampleFrames);
+typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                           void* ptr, float opt);
+typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
 typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
                                          VstInt32 sampleFrames);
 typedef void (*AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float value);
@@ -37,8 +36,7 @@ constexpr VstInt32 vstFourCharCode(char a, char b, char c, char d)
 
 constexpr VstInt32 kEffectMagic = vstFourCharCode('V', 's', 't', 'P');
 
-struct AEffect
-{
+struct AEffect {
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;
     AEffectProcessProc process; // the accumulating process of older hosts
@@ -64,8 +62,7 @@ struct AEffect
     char future[56];
 };
 
-enum VstAEffectFlags : VstInt32
-{
+enum VstAEffectFlags : VstInt32 {
     effFlagsHasEditor = 1 << 0,
     effFlagsHasClip = 1 << 1, // deprecated
     effFlagsHasVu = 1 << 2, // deprecated
@@ -80,8 +77,7 @@ enum VstAEffectFlags : VstInt32
 };
 
 // Requests from the host to the effect (the record's dispatcher entry).
-enum AEffectOpcodes : VstInt32
-{
+enum AEffectOpcodes : VstInt32 {
     effOpen = 0,
     effClose,
     effSetProgram,
@@ -165,8 +161,7 @@ enum AEffectOpcodes : VstInt32
 };
 
 // Requests from the effect to the host (the host callback).
-enum AudioMasterOpcodes : VstInt32
-{
+enum AudioMasterOpcodes : VstInt32 {
     audioMasterAutomate = 0,
     audioMasterVersion,
     audioMasterCurrentId,
@@ -220,8 +215,7 @@ enum AudioMasterOpcodes : VstInt32
 };
 
 // Text limits of the interface, in characters, without the terminating zero.
-enum VstStringConstants
-{
+enum VstStringConstants {
     kVstMaxProgNameLen = 24,
     kVstMaxParamStrLen = 8,
     kVstMaxVendorStrLen = 64,

@@ -4,16 +4,14 @@
 
 #include "plugin/AEffect.h"
 
-struct ERect
-{
+struct ERect {
     VstInt16 top;
     VstInt16 left;
     VstInt16 bottom;
     VstInt16 right;
 };
 
-struct VstEvent
-{
+struct VstEvent {
     VstInt32 type;
     VstInt32 byteSize;
     VstInt32 deltaFrames;
@@ -21,14 +19,12 @@ struct VstEvent
     char data[16];
 };
 
-enum VstEventTypes
-{
+enum VstEventTypes {
     kVstMidiType = 1,
     kVstSysExType = 6,
 };
 
-struct VstMidiEvent
-{
+struct VstMidiEvent {
     VstInt32 type;
     VstInt32 byteSize;
     VstInt32 deltaFrames;
@@ -42,15 +38,13 @@ struct VstMidiEvent
     char reserved2;
 };
 
-struct VstEvents
-{
+struct VstEvents {
     VstInt32 numEvents;
     VstIntPtr reserved;
     VstEvent* events[2]; // the host allocates as many as numEvents
 };
 
-struct VstTimeInfo
-{
+struct VstTimeInfo {
     double samplePos;
     double sampleRate;
     double nanoSeconds;
@@ -67,8 +61,7 @@ struct VstTimeInfo
     VstInt32 flags;
 };
 
-enum VstTimeInfoFlags
-{
+enum VstTimeInfoFlags {
     kVstTransportChanged = 1,
     kVstTransportPlaying = 1 << 1,
     kVstTransportCycleActive = 1 << 2,
@@ -85,8 +78,7 @@ enum VstTimeInfoFlags
     kVstClockValid = 1 << 15,
 };
 
-struct VstVariableIo
-{
+struct VstVariableIo {
     float** inputs;
     float** outputs;
     VstInt32 numSamplesInput;
@@ -95,8 +87,7 @@ struct VstVariableIo
     VstInt32* numSamplesOutputProcessed;
 };
 
-enum VstPlugCategory
-{
+enum VstPlugCategory {
     kPlugCategUnknown = 0,
     kPlugCategEffect,
     kPlugCategSynth,
@@ -112,8 +103,7 @@ enum VstPlugCategory
     kPlugCategMaxCount,
 };
 
-struct VstParameterProperties
-{
+struct VstParameterProperties {
     float stepFloat;
     float smallStepFloat;
     float largeStepFloat;
@@ -132,8 +122,7 @@ struct VstParameterProperties
     char future[16];
 };
 
-enum VstParameterFlags
-{
+enum VstParameterFlags {
     kVstParameterIsSwitch = 1,
     kVstParameterUsesIntegerMinMax = 1 << 1,
     kVstParameterUsesFloatStep = 1 << 2,
@@ -143,8 +132,7 @@ enum VstParameterFlags
     kVstParameterCanRamp = 1 << 6,
 };
 
-struct VstPinProperties
-{
+struct VstPinProperties {
     char label[kVstMaxLabelLen];
     VstInt32 flags;
     VstInt32 arrangementType;
@@ -152,15 +140,13 @@ struct VstPinProperties
     char future[48];
 };
 
-enum VstPinPropertiesFlags
-{
+enum VstPinPropertiesFlags {
     kVstPinIsActive = 1,
     kVstPinIsStereo = 1 << 1,
     kVstPinUseSpeaker = 1 << 2,
 };
 
-struct MidiProgramName
-{
+struct MidiProgramName {
     VstInt32 thisProgramIndex;
     char name[kVstMaxNameLen];
     char midiProgram;
@@ -171,16 +157,14 @@ struct MidiProgramName
     VstInt32 flags;
 };
 
-struct MidiProgramCategory
-{
+struct MidiProgramCategory {
     VstInt32 thisCategoryIndex;
     char name[kVstMaxNameLen];
     VstInt32 parentCategoryIndex;
     VstInt32 flags;
 };
 
-struct MidiKeyName
-{
+struct MidiKeyName {
     VstInt32 thisProgramIndex;
     VstInt32 thisKeyNumber;
     char keyName[kVstMaxNameLen];
@@ -188,8 +172,7 @@ struct MidiKeyName
     VstInt32 flags;
 };
 
-struct VstSpeakerProperties
-{
+struct VstSpeakerProperties {
     float azimuth;
     float elevation;
     float radius;
@@ -199,29 +182,25 @@ struct VstSpeakerProperties
     char future[28];
 };
 
-struct VstSpeakerArrangement
-{
+struct VstSpeakerArrangement {
     VstInt32 type;
     VstInt32 numChannels;
     VstSpeakerProperties speakers[8]; // allocated as large as numChannels needs
 };
 
-enum VstSpeakerArrangementType
-{
+enum VstSpeakerArrangementType {
     kSpeakerArrUserDefined = -2,
     kSpeakerArrEmpty = -1,
     kSpeakerArrMono = 0,
     kSpeakerArrStereo,
 };
 
-enum VstProcessPrecision
-{
+enum VstProcessPrecision {
     kVstProcessPrecision32 = 0,
     kVstProcessPrecision64,
 };
 
-enum VstProcessLevels
-{
+enum VstProcessLevels {
     kVstProcessLevelUnknown = 0,
     kVstProcessLevelUser,
     kVstProcessLevelRealtime,
@@ -229,8 +208,7 @@ enum VstProcessLevels
     kVstProcessLevelOffline,
 };
 
-enum VstAutomationStates
-{
+enum VstAutomationStates {
     kVstAutomationUnsupported = 0,
     kVstAutomationOff,
     kVstAutomationRead,
@@ -238,23 +216,20 @@ enum VstAutomationStates
     kVstAutomationReadWrite,
 };
 
-struct VstKeyCode
-{
+struct VstKeyCode {
     VstInt32 character;
     unsigned char virt;
     unsigned char modifier;
 };
 
-enum VstModifierKey
-{
+enum VstModifierKey {
     MODIFIER_SHIFT = 1,
     MODIFIER_ALTERNATE = 1 << 1,
     MODIFIER_COMMAND = 1 << 2,
     MODIFIER_CONTROL = 1 << 3,
 };
 
-struct VstPatchChunkInfo
-{
+struct VstPatchChunkInfo {
     VstInt32 version;
     VstInt32 pluginUniqueID;
     VstInt32 pluginVersion;
@@ -262,8 +237,7 @@ struct VstPatchChunkInfo
     char future[48];
 };
 
-struct VstFileType
-{
+struct VstFileType {
     char name[128];
     char macType[8];
     char dosType[8];
@@ -272,8 +246,7 @@ struct VstFileType
     char mimeType2[128];
 };
 
-struct VstFileSelect
-{
+struct VstFileSelect {
     VstInt32 command;
     VstInt32 type;
     VstInt32 macCreator;
@@ -289,16 +262,14 @@ struct VstFileSelect
     char future[116];
 };
 
-enum VstFileSelectCommand
-{
+enum VstFileSelectCommand {
     kVstFileLoad = 0,
     kVstFileSave,
     kVstMultipleFilesLoad,
     kVstDirectorySelect,
 };
 
-struct VstAudioFile
-{
+struct VstAudioFile {
     VstInt32 flags;
     void* hostOwned;
     void* plugOwned;
@@ -323,8 +294,7 @@ struct VstAudioFile
     char future[64];
 };
 
-struct VstOfflineTask
-{
+struct VstOfflineTask {
     char processName[96];
     double readPosition;
     double writePosition;
@@ -358,8 +328,7 @@ struct VstOfflineTask
     char future[1024];
 };
 
-enum VstOfflineOption
-{
+enum VstOfflineOption {
     kVstOfflineAudio = 0,
     kVstOfflinePeaks,
     kVstOfflineParameter,

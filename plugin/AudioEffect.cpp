@@ -24,8 +24,7 @@ AudioEffect* effectOf(AEffect* record)
 }
 
 // Runs one call on the record's effect; an exception stops here.
-template <typename Call>
-void callEffect(AEffect* record, Call call) noexcept
+template <typename Call> void callEffect(AEffect* record, Call call) noexcept
 {
     AudioEffect* effect = effectOf(record);
     if (!effect)
@@ -48,20 +47,16 @@ bool needsBuffer(VstInt32 opcode)
     case effGetParamName:
     case effEditGetRect:
     case effGetChunk:
-    case effSetChunk:
-        return true;
-    default:
-        return false;
+    case effSetChunk: return true;
+    default: return false;
     }
 }
 
 } // namespace
 
-AudioEffect::AudioEffect(audioMasterCallback hostCallback, VstInt32 numPrograms,
-                         VstInt32 numParams)
+AudioEffect::AudioEffect(audioMasterCallback hostCallback, VstInt32 numPrograms, VstInt32 numParams)
     : hostCallback(hostCallback), editor(nullptr), sampleRate(kDefaultSampleRate),
-      blockSize(kDefaultBlockSize), numPrograms(numPrograms), numParams(numParams),
-      currentProgram(0)
+      blockSize(kDefaultBlockSize), numPrograms(numPrograms), numParams(numParams), currentProgram(0)
 {
     std::memset(&effectRecord, 0, sizeof(effectRecord));
     effectRecord.magic = kEffectMagic;
@@ -101,8 +96,7 @@ void AudioEffect::setFlag(VstInt32 mask, bool state)
         effectRecord.flags &= ~mask;
 }
 
-VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                float opt)
+VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     return hostCallback ? hostCallback(&effectRecord, opcode, index, value, ptr, opt) : 0;
 }
@@ -110,8 +104,8 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 // The routines behind the record's entries. An exception must never unwind into
 // the host, which has no idea of C++: each one stops it here.
 
-VstIntPtr AudioEffect::dispatchEffectClass(AEffect* record, VstInt32 opcode, VstInt32 index,
-                                           VstIntPtr value, void* ptr, float opt) noexcept
+VstIntPtr AudioEffect::dispatchEffectClass(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                           void* ptr, float opt) noexcept
 {
     AudioEffect* effect = effectOf(record);
     if (!effect)
@@ -145,77 +139,51 @@ void AudioEffect::setParameterClass(AEffect* record, VstInt32 index, float value
 void AudioEffect::__processClassDeprecated(AEffect* record, float** inputs, float** outputs,
                                            VstInt32 sampleFrames) noexcept
 {
-    callEffect(record, [&](AudioEffect& effect) {
-        effect.__processDeprecated(inputs, outputs, sampleFrames);
-    });
+    callEffect(record,
+               [&](AudioEffect& effect) { effect.__processDeprecated(inputs, outputs, sampleFrames); });
 }
 
 void AudioEffect::processClassReplacing(AEffect* record, float** inputs, float** outputs,
                                         VstInt32 sampleFrames) noexcept
 {
-    callEffect(record, [&](AudioEffect& effect) {
-        effect.processReplacing(inputs, outputs, sampleFrames);
-    });
+    callEffect(record, [&](AudioEffect& effect) { effect.processReplacing(inputs, outputs, sampleFrames); });
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* record, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) noexcept
 {
-    callEffect(record, [&](AudioEffect& effect) {
-        effect.processDoubleReplacing(inputs, outputs, sampleFrames);
-    });
+    callEffect(record,
+               [&](AudioEffect& effect) { effect.processDoubleReplacing(inputs, outputs, sampleFrames); });
 }
 
-VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                  float opt)
+VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     if (!ptr && needsBuffer(opcode))
         return 0;
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-    case effOpen:
-        open();
-        return 0;
-    case effClose:
-        close();
-        return 0;
+    case effOpen: open(); return 0;
+    case effClose: close(); return 0;
     case effSetProgram:
         if (value >= 0 && value < numPrograms)
             setProgram(static_cast<VstInt32>(value));
         return 0;
-    case effGetProgram:
-        return getProgram();
-    case effSetProgramName:
-        setProgramName(text);
-        return 0;
-    case effGetProgramName:
-        getProgramName(text);
-        return 0;
-    case effGetParamLabel:
-        getParameterLabel(index, text);
-        return 0;
-    case effGetParamDisplay:
-        getParameterDisplay(index, text);
-        return 0;
-    case effGetParamName:
-        getParameterName(index, text);
-        return 0;
-    case effSetSampleRate:
-        setSampleRate(opt);
-        return 0;
-    case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
-        return 0;
+    case effGetProgram: return getProgram();
+    case effSetProgramName: setProgramName(text); return 0;
+    case effGetProgramName: getProgramName(text); return 0;
+    case effGetParamLabel: getParameterLabel(index, text); return 0;
+    case effGetParamDisplay: getParameterDisplay(index, text); return 0;
+    case effGetParamName: getParameterName(index, text); return 0;
+    case effSetSampleRate: setSampleRate(opt); return 0;
+    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
     case effMainsChanged:
         if (value == 0)
             suspend();
         else
             resume();
         return 0;
-    case effEditGetRect:
-        return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-    case effEditOpen:
-        return editor && editor->open(ptr) ? 1 : 0;
+    case effEditGetRect: return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+    case effEditOpen: return editor && editor->open(ptr) ? 1 : 0;
     case effEditClose:
         if (editor)
             editor->close();
@@ -224,12 +192,9 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         if (editor)
             editor->idle();
         return 0;
-    case effIdentify:
-        return kIdentifyAnswer;
-    case effGetChunk:
-        return getChunk(static_cast<void**>(ptr), index != 0);
-    case effSetChunk:
-        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+    case effIdentify: return kIdentifyAnswer;
+    case effGetChunk: return getChunk(static_cast<void**>(ptr), index != 0);
+    case effSetChunk: return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
     default:
         // The deprecated requests of this range, and everything outside it.
         return 0;

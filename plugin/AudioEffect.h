@@ -12,8 +12,7 @@ class AudioEffect;
 // Defined by the effect: builds one instance for the entry point, or null.
 AudioEffect* createEffectInstance(audioMasterCallback hostCallback);
 
-class AudioEffect
-{
+class AudioEffect {
 public:
     AudioEffect(audioMasterCallback hostCallback, VstInt32 numPrograms, VstInt32 numParams);
     AudioEffect(const AudioEffect&) = delete;
@@ -22,8 +21,7 @@ public:
     // Destroys the attached editor.
     virtual ~AudioEffect();
 
-    virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                 float opt);
+    virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
     virtual void open() {}
     virtual void close() {}
@@ -93,8 +91,8 @@ public:
 
 protected:
     void setFlag(VstInt32 mask, bool state);
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f);
 
     audioMasterCallback hostCallback;
     AEffEditor* editor;
@@ -106,8 +104,8 @@ protected:
     AEffect effectRecord;
 
 private:
-    static VstIntPtr dispatchEffectClass(AEffect* record, VstInt32 opcode, VstInt32 index,
-                                         VstIntPtr value, void* ptr, float opt) noexcept;
+    static VstIntPtr dispatchEffectClass(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                         void* ptr, float opt) noexcept;
     static float getParameterClass(AEffect* record, VstInt32 index) noexcept;
     static void setParameterClass(AEffect* record, VstInt32 index, float value) noexcept;
     static void __processClassDeprecated(AEffect* record, float** inputs, float** outputs,

@@ -29,10 +29,8 @@ bool needsBuffer(VstInt32 opcode)
     case effGetProductString:
     case effCanDo:
     case effGetParameterProperties:
-    case effShellGetNextPlugin:
-        return true;
-    default:
-        return false;
+    case effShellGetNextPlugin: return true;
+    default: return false;
     }
 }
 
@@ -52,10 +50,8 @@ bool isBaseOpcode(VstInt32 opcode)
     case effIdle:
     case effGetIcon:
     case effSetViewPosition:
-    case effKeysRequired:
-        return true;
-    default:
-        return opcode < effProcessEvents || opcode > effGetNumMidiOutputChannels;
+    case effKeysRequired: return true;
+    default: return opcode < effProcessEvents || opcode > effGetNumMidiOutputChannels;
     }
 }
 
@@ -92,14 +88,12 @@ VstIntPtr answer(bool result)
 
 } // namespace
 
-AudioEffectX::AudioEffectX(audioMasterCallback hostCallback, VstInt32 numPrograms,
-                           VstInt32 numParams)
+AudioEffectX::AudioEffectX(audioMasterCallback hostCallback, VstInt32 numPrograms, VstInt32 numParams)
     : AudioEffect(hostCallback, numPrograms, numParams)
 {
 }
 
-VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt)
+VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     if (isBaseOpcode(opcode))
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
@@ -108,51 +102,32 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     char* text = static_cast<char*>(ptr);
     const VstInt32 value32 = static_cast<VstInt32>(value);
     switch (opcode) {
-    case effProcessEvents:
-        return processEvents(static_cast<VstEvents*>(ptr));
-    case effCanBeAutomated:
-        return answer(canParameterBeAutomated(index));
-    case effString2Parameter:
-        return answer(string2parameter(index, text));
-    case effGetProgramNameIndexed:
-        return answer(getProgramNameIndexed(value32, index, text));
-    case effGetInputProperties:
-        return answer(getInputProperties(index, static_cast<VstPinProperties*>(ptr)));
+    case effProcessEvents: return processEvents(static_cast<VstEvents*>(ptr));
+    case effCanBeAutomated: return answer(canParameterBeAutomated(index));
+    case effString2Parameter: return answer(string2parameter(index, text));
+    case effGetProgramNameIndexed: return answer(getProgramNameIndexed(value32, index, text));
+    case effGetInputProperties: return answer(getInputProperties(index, static_cast<VstPinProperties*>(ptr)));
     case effGetOutputProperties:
         return answer(getOutputProperties(index, static_cast<VstPinProperties*>(ptr)));
-    case effGetPlugCategory:
-        return getPlugCategory();
-    case effOfflineNotify:
-        return answer(offlineNotify(static_cast<VstAudioFile*>(ptr), value32, index != 0));
-    case effOfflinePrepare:
-        return answer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), value32));
-    case effOfflineRun:
-        return answer(offlineRun(static_cast<VstOfflineTask*>(ptr), value32));
-    case effProcessVarIo:
-        return answer(processVariableIo(static_cast<VstVariableIo*>(ptr)));
+    case effGetPlugCategory: return getPlugCategory();
+    case effOfflineNotify: return answer(offlineNotify(static_cast<VstAudioFile*>(ptr), value32, index != 0));
+    case effOfflinePrepare: return answer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), value32));
+    case effOfflineRun: return answer(offlineRun(static_cast<VstOfflineTask*>(ptr), value32));
+    case effProcessVarIo: return answer(processVariableIo(static_cast<VstVariableIo*>(ptr)));
     case effSetSpeakerArrangement:
         return answer(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
                                             static_cast<VstSpeakerArrangement*>(ptr)));
-    case effSetBypass:
-        return answer(setBypass(value != 0));
-    case effGetEffectName:
-        return answer(getEffectName(text));
-    case effGetVendorString:
-        return answer(getVendorString(text));
-    case effGetProductString:
-        return answer(getProductString(text));
-    case effGetVendorVersion:
-        return getVendorVersion();
-    case effVendorSpecific:
-        return vendorSpecific(index, value, ptr, opt);
-    case effCanDo:
-        return canDo(text);
-    case effGetTailSize:
-        return getGetTailSize();
+    case effSetBypass: return answer(setBypass(value != 0));
+    case effGetEffectName: return answer(getEffectName(text));
+    case effGetVendorString: return answer(getVendorString(text));
+    case effGetProductString: return answer(getProductString(text));
+    case effGetVendorVersion: return getVendorVersion();
+    case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
+    case effCanDo: return canDo(text);
+    case effGetTailSize: return getGetTailSize();
     case effGetParameterProperties:
         return answer(getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)));
-    case effGetVstVersion:
-        return getVstVersion();
+    case effGetVstVersion: return getVstVersion();
     case effEditKeyDown:
         if (editor) {
             VstKeyCode key = makeKeyCode(index, value, opt);
@@ -165,47 +140,29 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return answer(editor->onKeyUp(key));
         }
         return 0;
-    case effSetEditKnobMode:
-        return editor ? answer(editor->setKnobMode(value32)) : 0;
-    case effGetMidiProgramName:
-        return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
-    case effGetCurrentMidiProgram:
-        return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
+    case effSetEditKnobMode: return editor ? answer(editor->setKnobMode(value32)) : 0;
+    case effGetMidiProgramName: return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
+    case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
     case effGetMidiProgramCategory:
         return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
-    case effHasMidiProgramsChanged:
-        return answer(hasMidiProgramsChanged(index));
-    case effGetMidiKeyName:
-        return answer(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
-    case effBeginSetProgram:
-        return answer(beginSetProgram());
-    case effEndSetProgram:
-        return answer(endSetProgram());
+    case effHasMidiProgramsChanged: return answer(hasMidiProgramsChanged(index));
+    case effGetMidiKeyName: return answer(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
+    case effBeginSetProgram: return answer(beginSetProgram());
+    case effEndSetProgram: return answer(endSetProgram());
     case effGetSpeakerArrangement:
         return answer(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
                                             static_cast<VstSpeakerArrangement**>(ptr)));
-    case effShellGetNextPlugin:
-        return getNextShellPlugin(text);
-    case effStartProcess:
-        return startProcess();
-    case effStopProcess:
-        return stopProcess();
-    case effSetTotalSampleToProcess:
-        return setTotalSampleToProcess(value32);
-    case effSetPanLaw:
-        return answer(setPanLaw(value32, opt));
-    case effBeginLoadBank:
-        return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
-    case effBeginLoadProgram:
-        return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
-    case effSetProcessPrecision:
-        return answer(setProcessPrecision(value32));
-    case effGetNumMidiInputChannels:
-        return getNumMidiInputChannels();
-    case effGetNumMidiOutputChannels:
-        return getNumMidiOutputChannels();
-    default:
-        return 0;
+    case effShellGetNextPlugin: return getNextShellPlugin(text);
+    case effStartProcess: return startProcess();
+    case effStopProcess: return stopProcess();
+    case effSetTotalSampleToProcess: return setTotalSampleToProcess(value32);
+    case effSetPanLaw: return answer(setPanLaw(value32, opt));
+    case effBeginLoadBank: return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
+    case effBeginLoadProgram: return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
+    case effSetProcessPrecision: return answer(setProcessPrecision(value32));
+    case effGetNumMidiInputChannels: return getNumMidiInputChannels();
+    case effGetNumMidiOutputChannels: return getNumMidiOutputChannels();
+    default: return 0;
     }
 }
 
@@ -598,8 +555,7 @@ bool AudioEffectX::offlineWrite(VstOfflineTask* offline, VstOfflineOption option
     return callHost(audioMasterOfflineWrite, 0, option, offline) != 0;
 }
 
-bool AudioEffectX::offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles,
-                                VstInt32 numNewAudioFiles)
+bool AudioEffectX::offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles, VstInt32 numNewAudioFiles)
 {
     return callHost(audioMasterOfflineStart, numNewAudioFiles, numAudioFiles, ptr) != 0;
 }
@@ -720,14 +676,12 @@ void AudioEffectX::__setOutputSamplerateDeprecated(float samplerate)
 
 VstSpeakerArrangement* AudioEffectX::__getInputSpeakerArrangementDeprecated()
 {
-    return reinterpret_cast<VstSpeakerArrangement*>(
-        callHost(audioMasterGetInputSpeakerArrangement));
+    return reinterpret_cast<VstSpeakerArrangement*>(callHost(audioMasterGetInputSpeakerArrangement));
 }
 
 VstSpeakerArrangement* AudioEffectX::__getOutputSpeakerArrangementDeprecated()
 {
-    return reinterpret_cast<VstSpeakerArrangement*>(
-        callHost(audioMasterGetOutputSpeakerArrangement));
+    return reinterpret_cast<VstSpeakerArrangement*>(callHost(audioMasterGetOutputSpeakerArrangement));
 }
 
 void* AudioEffectX::__openWindowDeprecated(void* window)

@@ -5,13 +5,11 @@
 #include "plugin/AudioEffect.h"
 #include "plugin/CanDos.h"
 
-class AudioEffectX : public AudioEffect
-{
+class AudioEffectX : public AudioEffect {
 public:
     AudioEffectX(audioMasterCallback hostCallback, VstInt32 numPrograms, VstInt32 numParams);
 
-    VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                         float opt) override;
+    VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     // Asks the host for MIDI only when the effect is a synth or says it
     // receives MIDI events.
     void resume() override;
@@ -94,8 +92,7 @@ public:
     virtual bool copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from);
     virtual bool matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from);
 
-    virtual bool offlineRead(VstOfflineTask* offline, VstOfflineOption option,
-                             bool readSource = true);
+    virtual bool offlineRead(VstOfflineTask* offline, VstOfflineOption option, bool readSource = true);
     virtual bool offlineWrite(VstOfflineTask* offline, VstOfflineOption option);
     virtual bool offlineStart(VstAudioFile* ptr, VstInt32 numAudioFiles, VstInt32 numNewAudioFiles);
     virtual bool offlineGetCurrentPass();

@@ -38,8 +38,7 @@ inline constexpr const char* canDoOpenFileSelector = CanDoText::openFileSelector
 inline constexpr const char* canDoCloseFileSelector = CanDoText::closeFileSelector;
 inline constexpr const char* canDoStartStopProcess = CanDoText::startStopProcess;
 inline constexpr const char* canDoShellCategory = CanDoText::shellCategory;
-inline constexpr const char* canDoSendVstMidiEventFlagIsRealtime =
-    CanDoText::sendVstMidiEventFlagIsRealtime;
+inline constexpr const char* canDoSendVstMidiEventFlagIsRealtime = CanDoText::sendVstMidiEventFlagIsRealtime;
 } // namespace HostCanDos
 
 namespace PlugCanDos {

@@ -3,8 +3,8 @@
 // shared object keeps to itself).
 #include "plugin/AudioEffect.h"
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(
-    audioMasterCallback hostCallback) noexcept;
+extern "C" __attribute__((visibility("default"))) AEffect*
+VSTPluginMain(audioMasterCallback hostCallback) noexcept;
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback hostCallback) noexcept
 {

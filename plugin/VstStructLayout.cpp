@@ -6,10 +6,10 @@
 
 #include "plugin/AEffectX.h"
 
-#define VST_LAYOUT(type, size64, size32) \
+#define VST_LAYOUT(type, size64, size32)                                                                     \
     static_assert(sizeof(type) == (kIs64Bit ? (size64) : (size32)), "size of " #type)
-#define VST_OFFSET(type, field, offset64, offset32)                                  \
-    static_assert(offsetof(type, field) == (kIs64Bit ? (offset64) : (offset32)), \
+#define VST_OFFSET(type, field, offset64, offset32)                                                          \
+    static_assert(offsetof(type, field) == (kIs64Bit ? (offset64) : (offset32)),                             \
                   "offset of " #type "::" #field)
 
 namespace {

@@ -28,4 +28,4 @@ constexpr int kSwitchPositions = 79;
 constexpr int kSwitchRight = kSwitchLeft + kSwitchWidth;
 constexpr int kSwitchBottom = kSwitchTop + kSwitchImageHeight;
 
-}  // namespace EditorLayout
+} // namespace EditorLayout

@@ -11,31 +11,31 @@ class CDrawContext;
 // An image, reference-counted. A bitmap whose resource cannot be found is
 // still a valid object of size 0 x 0 that draws nothing.
 class CBitmap : public CReferenceCounter {
- public:
-  explicit CBitmap(const CResourceDescription& desc);
-  // A blank, fully transparent bitmap of the given size.
-  CBitmap(long width, long height);
-  ~CBitmap() override;
+public:
+    explicit CBitmap(const CResourceDescription& desc);
+    // A blank, fully transparent bitmap of the given size.
+    CBitmap(long width, long height);
+    ~CBitmap() override;
 
-  CBitmap(const CBitmap&) = delete;
-  CBitmap& operator=(const CBitmap&) = delete;
+    CBitmap(const CBitmap&) = delete;
+    CBitmap& operator=(const CBitmap&) = delete;
 
-  long getWidth() const { return width; }
-  long getHeight() const { return height; }
-  bool isLoaded() const { return surface != nullptr; }
+    long getWidth() const { return width; }
+    long getHeight() const { return height; }
+    bool isLoaded() const { return surface != nullptr; }
 
-  // Copies the region of the bitmap that starts at offset into rect,
-  // replacing what was there.
-  void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
-  // The same, blended by the bitmap's alpha channel.
-  void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
+    // Copies the region of the bitmap that starts at offset into rect,
+    // replacing what was there.
+    void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
+    // The same, blended by the bitmap's alpha channel.
+    void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
 
-  cairo_surface_t* getSurface() const { return surface; }
+    cairo_surface_t* getSurface() const { return surface; }
 
- private:
-  void paint(CDrawContext* context, const CRect& rect, const CPoint& offset, bool opaque);
+private:
+    void paint(CDrawContext* context, const CRect& rect, const CPoint& offset, bool opaque);
 
-  cairo_surface_t* surface = nullptr;
-  long width = 0;
-  long height = 0;
+    cairo_surface_t* surface = nullptr;
+    long width = 0;
+    long height = 0;
 };

@@ -9,35 +9,35 @@ class CControlListener;
 // differs from the value it had when last drawn (the old value) or when
 // it is marked dirty.
 class CControl : public CView {
- public:
-  CControl(const CRect& size, CControlListener* listener = nullptr, long tag = 0,
-           CBitmap* background = nullptr);
-  CControl(const CControl& other) = default;
+public:
+    CControl(const CRect& size, CControlListener* listener = nullptr, long tag = 0,
+             CBitmap* background = nullptr);
+    CControl(const CControl& other) = default;
 
-  virtual void setValue(float val) { value = val; }
-  virtual float getValue() const { return value; }
-  virtual float getOldValue() const { return oldValue; }
-  virtual float getDefaultValue() const { return defaultValue; }
-  long getTag() const { return tag; }
+    virtual void setValue(float val) { value = val; }
+    virtual float getValue() const { return value; }
+    virtual float getOldValue() const { return oldValue; }
+    virtual float getDefaultValue() const { return defaultValue; }
+    long getTag() const { return tag; }
 
-  bool isDirty() const override;
-  void setDirty(bool val = true) override;
+    bool isDirty() const override;
+    void setDirty(bool val = true) override;
 
-  // Start and end of a user gesture: told to the listener and, through the
-  // frame, to the editor (which tells the host) with this control's tag.
-  virtual void beginEdit();
-  virtual void endEdit();
+    // Start and end of a user gesture: told to the listener and, through the
+    // frame, to the editor (which tells the host) with this control's tag.
+    virtual void beginEdit();
+    virtual void endEdit();
 
-  // A Command-click (left button + kControl, nothing else) resets the
-  // value to the default as one whole gesture; true if it did.
-  virtual bool checkDefaultValue(long button);
+    // A Command-click (left button + kControl, nothing else) resets the
+    // value to the default as one whole gesture; true if it did.
+    virtual bool checkDefaultValue(long button);
 
-  bool isTypeOf(const char* type) const override;
+    bool isTypeOf(const char* type) const override;
 
- protected:
-  CControlListener* listener;
-  long tag;
-  float oldValue = 1.f;
-  float defaultValue = 0.5f;
-  float value = 0.f;
+protected:
+    CControlListener* listener;
+    long tag;
+    float oldValue = 1.f;
+    float defaultValue = 0.5f;
+    float value = 0.f;
 };

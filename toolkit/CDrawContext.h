@@ -15,35 +15,35 @@ enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
 // a control tracks it. Mouse tracking is polled: a control's mouse loop
 // asks for the position and the button flags (CButton) again and again.
 class CDrawContext {
- public:
-  // Draws on target; frame (may be null) answers the mouse queries.
-  CDrawContext(CFrame* frame, cairo_surface_t* target);
-  virtual ~CDrawContext();
+public:
+    // Draws on target; frame (may be null) answers the mouse queries.
+    CDrawContext(CFrame* frame, cairo_surface_t* target);
+    virtual ~CDrawContext();
 
-  CDrawContext(const CDrawContext&) = delete;
-  CDrawContext& operator=(const CDrawContext&) = delete;
+    CDrawContext(const CDrawContext&) = delete;
+    CDrawContext& operator=(const CDrawContext&) = delete;
 
-  // Pointer position in window pixels, and the CButton flags held now.
-  virtual void getMouseLocation(CPoint& where);
-  virtual long getMouseButtons();
+    // Pointer position in window pixels, and the CButton flags held now.
+    virtual void getMouseLocation(CPoint& where);
+    virtual long getMouseButtons();
 
-  void setFont(CFont font) { this->font = font; }
-  void setFontColor(const CColor& color) { fontColor = color; }
-  void setFillColor(const CColor& color) { fillColor = color; }
+    void setFont(CFont font) { this->font = font; }
+    void setFontColor(const CColor& color) { fontColor = color; }
+    void setFillColor(const CColor& color) { fillColor = color; }
 
-  void fillRect(const CRect& rect);
-  // One line of text, vertically centred in rect and clipped to it.
-  void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
+    void fillRect(const CRect& rect);
+    // One line of text, vertically centred in rect and clipped to it.
+    void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
 
-  // Restricts all further drawing to rect.
-  void setClipRect(const CRect& rect);
+    // Restricts all further drawing to rect.
+    void setClipRect(const CRect& rect);
 
-  cairo_t* getCairo() const { return cr; }
+    cairo_t* getCairo() const { return cr; }
 
- private:
-  CFrame* frame;
-  cairo_t* cr;
-  CFont font = kNormalFont;
-  CColor fontColor = kBlackCColor;
-  CColor fillColor = kWhiteCColor;
+private:
+    CFrame* frame;
+    cairo_t* cr;
+    CFont font = kNormalFont;
+    CColor fontColor = kBlackCColor;
+    CColor fillColor = kWhiteCColor;
 };

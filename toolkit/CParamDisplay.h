@@ -10,39 +10,39 @@
 // kParamDisplayTextSize bytes and the user data given with it), otherwise
 // the value with two decimals.
 class CParamDisplay : public CControl {
- public:
-  typedef void (*StringConvert)(float value, char* string, void* userData);
-  static constexpr int kParamDisplayTextSize = 256;
+public:
+    typedef void (*StringConvert)(float value, char* string, void* userData);
+    static constexpr int kParamDisplayTextSize = 256;
 
-  CParamDisplay(const CRect& size, CBitmap* background = nullptr, long style = 0);
-  CParamDisplay(const CParamDisplay& other) = default;
+    CParamDisplay(const CRect& size, CBitmap* background = nullptr, long style = 0);
+    CParamDisplay(const CParamDisplay& other) = default;
 
-  void draw(CDrawContext* context) override;
+    void draw(CDrawContext* context) override;
 
-  virtual void setFont(CFont val) { setAndMarkDirty(fontID, val); }
-  CFont getFont() const { return fontID; }
-  virtual void setFontColor(const CColor& color) { setAndMarkDirty(fontColor, color); }
-  CColor getFontColor() const { return fontColor; }
-  virtual void setHoriAlign(CHoriTxtAlign align) { setAndMarkDirty(horiTxtAlign, align); }
+    virtual void setFont(CFont val) { setAndMarkDirty(fontID, val); }
+    CFont getFont() const { return fontID; }
+    virtual void setFontColor(const CColor& color) { setAndMarkDirty(fontColor, color); }
+    CColor getFontColor() const { return fontColor; }
+    virtual void setHoriAlign(CHoriTxtAlign align) { setAndMarkDirty(horiTxtAlign, align); }
 
-  virtual void setStringConvert(StringConvert convert, void* userData = nullptr);
+    virtual void setStringConvert(StringConvert convert, void* userData = nullptr);
 
-  // The text the display shows for its current value.
-  void getText(char* text) const;
+    // The text the display shows for its current value.
+    void getText(char* text) const;
 
-  bool isTypeOf(const char* type) const override;
-  CView* newCopy() const override { return new CParamDisplay(*this); }
+    bool isTypeOf(const char* type) const override;
+    CView* newCopy() const override { return new CParamDisplay(*this); }
 
- private:
-  template <class T>
-  void setAndMarkDirty(T& field, const T& v) {
-    field = v;
-    setDirty();
-  }
+private:
+    template <class T> void setAndMarkDirty(T& field, const T& v)
+    {
+        field = v;
+        setDirty();
+    }
 
-  StringConvert stringConvert = nullptr;
-  void* userData = nullptr;
-  CHoriTxtAlign horiTxtAlign = kCenterText;
-  CFont fontID = kNormalFont;
-  CColor fontColor = kWhiteCColor;
+    StringConvert stringConvert = nullptr;
+    void* userData = nullptr;
+    CHoriTxtAlign horiTxtAlign = kCenterText;
+    CFont fontID = kNormalFont;
+    CColor fontColor = kWhiteCColor;
 };

@@ -4,12 +4,12 @@
 typedef long CCoord;
 
 struct CPoint {
-  CCoord x = 0;
-  CCoord y = 0;
+    CCoord x = 0;
+    CCoord y = 0;
 
-  CPoint() = default;
-  CPoint(CCoord x_, CCoord y_) : x(x_), y(y_) {}
+    CPoint() = default;
+    CPoint(CCoord x_, CCoord y_) : x(x_), y(y_) {}
 
-  bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
-  bool operator!=(const CPoint& o) const { return !(*this == o); }
+    bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const CPoint& o) const { return !(*this == o); }
 };

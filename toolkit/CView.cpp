@@ -9,44 +9,54 @@
 CView::CView(const CRect& s) : size(s) {}
 
 CView::CView(const CView& other)
-    : CReferenceCounter(other),
-      size(other.size),
-      pBackground(other.pBackground),
-      bDirty(true),
-      bMouseEnabled(other.bMouseEnabled),
-      bTransparencyEnabled(other.bTransparencyEnabled) {
-  if (pBackground) pBackground->remember();
+    : CReferenceCounter(other), size(other.size), pBackground(other.pBackground), bDirty(true),
+      bMouseEnabled(other.bMouseEnabled), bTransparencyEnabled(other.bTransparencyEnabled)
+{
+    if (pBackground)
+        pBackground->remember();
 }
 
-CView::~CView() {
-  if (pBackground) pBackground->forget();
+CView::~CView()
+{
+    if (pBackground)
+        pBackground->forget();
 }
 
-void CView::draw(CDrawContext* context) {
-  if (pBackground) {
-    if (bTransparencyEnabled)
-      pBackground->drawTransparent(context, size);
-    else
-      pBackground->draw(context, size);
-  }
-  setDirty(false);
+void CView::draw(CDrawContext* context)
+{
+    if (pBackground) {
+        if (bTransparencyEnabled)
+            pBackground->drawTransparent(context, size);
+        else
+            pBackground->draw(context, size);
+    }
+    setDirty(false);
 }
 
 void CView::mouse(CDrawContext*, CPoint&, long) {}
 
-void CView::setBackground(CBitmap* background) {
-  if (background) background->remember();
-  if (pBackground) pBackground->forget();
-  pBackground = background;
-  setDirty();
+void CView::setBackground(CBitmap* background)
+{
+    if (background)
+        background->remember();
+    if (pBackground)
+        pBackground->forget();
+    pBackground = background;
+    setDirty();
 }
 
-bool CView::isTypeOf(const char* type) const { return std::strcmp(type, "CView") == 0; }
-
-void CView::getMouseLocation(CDrawContext* context, CPoint& where) {
-  context->getMouseLocation(where);
+bool CView::isTypeOf(const char* type) const
+{
+    return std::strcmp(type, "CView") == 0;
 }
 
-void CView::doIdleStuff() {
-  if (pParentFrame) pParentFrame->doIdleStuff();
+void CView::getMouseLocation(CDrawContext* context, CPoint& where)
+{
+    context->getMouseLocation(where);
+}
+
+void CView::doIdleStuff()
+{
+    if (pParentFrame)
+        pParentFrame->doIdleStuff();
 }

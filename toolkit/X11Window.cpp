@@ -20,176 +20,213 @@ namespace {
 std::vector<Display*> ourDisplays;
 XErrorHandler previousHandler = nullptr;
 
-int swallowOurErrors(Display* d, XErrorEvent* e) {
-  if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end()) return 0;
-  return previousHandler ? previousHandler(d, e) : 0;
+int swallowOurErrors(Display* d, XErrorEvent* e)
+{
+    if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end())
+        return 0;
+    return previousHandler ? previousHandler(d, e) : 0;
 }
 
-void adoptDisplay(Display* d) {
-  if (ourDisplays.empty()) previousHandler = XSetErrorHandler(swallowOurErrors);
-  ourDisplays.push_back(d);
+void adoptDisplay(Display* d)
+{
+    if (ourDisplays.empty())
+        previousHandler = XSetErrorHandler(swallowOurErrors);
+    ourDisplays.push_back(d);
 }
 
-void releaseDisplay(Display* d) {
-  ourDisplays.erase(std::remove(ourDisplays.begin(), ourDisplays.end(), d), ourDisplays.end());
-  if (ourDisplays.empty()) {
-    // If the host installed a handler of its own since, that one stays.
-    const XErrorHandler current = XSetErrorHandler(previousHandler);
-    if (current != swallowOurErrors) XSetErrorHandler(current);
-    previousHandler = nullptr;
-  }
+void releaseDisplay(Display* d)
+{
+    ourDisplays.erase(std::remove(ourDisplays.begin(), ourDisplays.end(), d), ourDisplays.end());
+    if (ourDisplays.empty()) {
+        // If the host installed a handler of its own since, that one stays.
+        const XErrorHandler current = XSetErrorHandler(previousHandler);
+        if (current != swallowOurErrors)
+            XSetErrorHandler(current);
+        previousHandler = nullptr;
+    }
 }
 
 // The modifier bit (Mod1..Mod5) that carries one of the given keys.
-unsigned int modifierFor(Display* d, std::initializer_list<KeySym> keys) {
-  XModifierKeymap* map = XGetModifierMapping(d);
-  if (!map) return 0;
-  unsigned int mask = 0;
-  for (int mod = Mod1MapIndex; mod <= Mod5MapIndex && !mask; ++mod) {
-    for (int k = 0; k < map->max_keypermod; ++k) {
-      const KeyCode code = map->modifiermap[mod * map->max_keypermod + k];
-      if (!code) continue;
-      const KeySym sym = XkbKeycodeToKeysym(d, code, 0, 0);
-      if (std::find(keys.begin(), keys.end(), sym) != keys.end()) mask = 1u << mod;
+unsigned int modifierFor(Display* d, std::initializer_list<KeySym> keys)
+{
+    XModifierKeymap* map = XGetModifierMapping(d);
+    if (!map)
+        return 0;
+    unsigned int mask = 0;
+    for (int mod = Mod1MapIndex; mod <= Mod5MapIndex && !mask; ++mod) {
+        for (int k = 0; k < map->max_keypermod; ++k) {
+            const KeyCode code = map->modifiermap[mod * map->max_keypermod + k];
+            if (!code)
+                continue;
+            const KeySym sym = XkbKeycodeToKeysym(d, code, 0, 0);
+            if (std::find(keys.begin(), keys.end(), sym) != keys.end())
+                mask = 1u << mod;
+        }
     }
-  }
-  XFreeModifiermap(map);
-  return mask;
+    XFreeModifiermap(map);
+    return mask;
 }
 
 const long kEventMask =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, long height) {
-  if (!parent) return nullptr;
-  Display* d = XOpenDisplay(nullptr);
-  if (!d) return nullptr;
-  adoptDisplay(d);
-  std::unique_ptr<X11Window> w(new X11Window);
-  w->display = d;
+std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, long height)
+{
+    if (!parent)
+        return nullptr;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d)
+        return nullptr;
+    adoptDisplay(d);
+    std::unique_ptr<X11Window> w(new X11Window);
+    w->display = d;
 
-  // The round trip also tells whether the host gave us a real window.
-  XWindowAttributes parentAttr;
-  if (!XGetWindowAttributes(d, parent, &parentAttr)) {
-    w->destroyed = true;
-    return nullptr;
-  }
-  XSetWindowAttributes attr = {};
-  attr.event_mask = kEventMask;
-  attr.background_pixmap = None;  // we paint every pixel; no flash of a cleared window
-  attr.bit_gravity = NorthWestGravity;
-  // A window cannot be empty; a frame without a background still gets one.
-  const unsigned int wpx = unsigned(std::max(1L, width));
-  const unsigned int hpx = unsigned(std::max(1L, height));
-  w->window = XCreateWindow(d, parent, 0, 0, wpx, hpx, 0, CopyFromParent, InputOutput,
-                            CopyFromParent, CWEventMask | CWBackPixmap | CWBitGravity, &attr);
-  XWindowAttributes own;
-  if (!w->window || !XGetWindowAttributes(d, w->window, &own)) {
-    w->destroyed = true;
-    return nullptr;
-  }
-  w->altMask = modifierFor(d, {XK_Alt_L, XK_Alt_R, XK_Meta_L, XK_Meta_R});
-  w->superMask = modifierFor(d, {XK_Super_L, XK_Super_R});
-  w->surface = cairo_xlib_surface_create(d, w->window, own.visual, int(wpx), int(hpx));
-  XMapWindow(d, w->window);
-  XFlush(d);
-  return w;
-}
-
-X11Window::~X11Window() {
-  if (!display) return;
-  // Learn whether the host destroyed our window already; destroying it
-  // again would only produce an error.
-  sync();
-  WindowEvent ignored;
-  while (nextEvent(ignored)) {
-  }
-  if (window && !destroyed) XDestroyWindow(display, window);
-  XSync(display, False);
-  XCloseDisplay(display);
-  // Cairo finished its device when the display closed; this only frees.
-  if (surface) cairo_surface_destroy(surface);
-  releaseDisplay(display);
-}
-
-void X11Window::sync() { XSync(display, False); }
-
-void X11Window::waitForEvents(int ms) {
-  // Xlib may already hold events it has read; poll() would not see them.
-  if (XPending(display)) return;
-  pollfd pfd{ConnectionNumber(display), POLLIN, 0};
-  ::poll(&pfd, 1, ms);
-}
-
-bool X11Window::nextEvent(WindowEvent& out) {
-  while (XPending(display)) {
-    XEvent e;
-    XNextEvent(display, &e);
-    switch (e.type) {
-      case Expose:
-        if (e.xexpose.window != window) break;
-        out.kind = WindowEvent::kExposed;
-        out.area = CRect(e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
-                         e.xexpose.y + e.xexpose.height);
-        out.last = e.xexpose.count == 0;
-        return true;
-      case ButtonPress: {
-        if (e.xbutton.window != window) break;
-        out.kind = WindowEvent::kPressed;
-        out.where = CPoint(e.xbutton.x, e.xbutton.y);
-        // The state is the one before the press: add the pressed button.
-        unsigned int state = e.xbutton.state;
-        if (e.xbutton.button >= Button1 && e.xbutton.button <= Button3)
-          state |= Button1Mask << (e.xbutton.button - Button1);
-        out.buttons = buttonFlags(state);
-        return true;
-      }
-      case DestroyNotify:
-        if (e.xdestroywindow.window != window) break;
-        destroyed = true;
-        out.kind = WindowEvent::kDestroyed;
-        return true;
-      default:
-        break;
+    // The round trip also tells whether the host gave us a real window.
+    XWindowAttributes parentAttr;
+    if (!XGetWindowAttributes(d, parent, &parentAttr)) {
+        w->destroyed = true;
+        return nullptr;
     }
-  }
-  return false;
+    XSetWindowAttributes attr = {};
+    attr.event_mask = kEventMask;
+    attr.background_pixmap = None; // we paint every pixel; no flash of a cleared window
+    attr.bit_gravity = NorthWestGravity;
+    // A window cannot be empty; a frame without a background still gets one.
+    const unsigned int wpx = unsigned(std::max(1L, width));
+    const unsigned int hpx = unsigned(std::max(1L, height));
+    w->window = XCreateWindow(d, parent, 0, 0, wpx, hpx, 0, CopyFromParent, InputOutput, CopyFromParent,
+                              CWEventMask | CWBackPixmap | CWBitGravity, &attr);
+    XWindowAttributes own;
+    if (!w->window || !XGetWindowAttributes(d, w->window, &own)) {
+        w->destroyed = true;
+        return nullptr;
+    }
+    w->altMask = modifierFor(d, {XK_Alt_L, XK_Alt_R, XK_Meta_L, XK_Meta_R});
+    w->superMask = modifierFor(d, {XK_Super_L, XK_Super_R});
+    w->surface = cairo_xlib_surface_create(d, w->window, own.visual, int(wpx), int(hpx));
+    XMapWindow(d, w->window);
+    XFlush(d);
+    return w;
 }
 
-long X11Window::buttonFlags(unsigned int state) const {
-  long flags = 0;
-  if (state & Button1Mask) flags |= kLButton;
-  if (state & Button2Mask) flags |= kMButton;
-  if (state & Button3Mask) flags |= kRButton;
-  if (state & ShiftMask) flags |= kShift;
-  if (state & ControlMask) flags |= kControl;
-  if (altMask && (state & altMask)) flags |= kAlt;
-  if (superMask && (state & superMask)) flags |= kApple;
-  return flags;
+X11Window::~X11Window()
+{
+    if (!display)
+        return;
+    // Learn whether the host destroyed our window already; destroying it
+    // again would only produce an error.
+    sync();
+    WindowEvent ignored;
+    while (nextEvent(ignored)) {}
+    if (window && !destroyed)
+        XDestroyWindow(display, window);
+    XSync(display, False);
+    XCloseDisplay(display);
+    // Cairo finished its device when the display closed; this only frees.
+    if (surface)
+        cairo_surface_destroy(surface);
+    releaseDisplay(display);
 }
 
-bool X11Window::queryPointer(CPoint& where, long& buttons) {
-  buttons = 0;
-  if (destroyed) return false;
-  Window root, child;
-  int rootX, rootY, x, y;
-  unsigned int mask;
-  if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask)) return false;
-  where = CPoint(x, y);
-  buttons = buttonFlags(mask);
-  return true;
+void X11Window::sync()
+{
+    XSync(display, False);
 }
 
-void X11Window::blit(cairo_surface_t* backBuffer, const CRect& area) {
-  if (destroyed || !surface || area.isEmpty()) return;
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, backBuffer, 0, 0);
-  cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
-  cairo_fill(cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(surface);
-  XFlush(display);
+void X11Window::waitForEvents(int ms)
+{
+    // Xlib may already hold events it has read; poll() would not see them.
+    if (XPending(display))
+        return;
+    pollfd pfd{ConnectionNumber(display), POLLIN, 0};
+    ::poll(&pfd, 1, ms);
+}
+
+bool X11Window::nextEvent(WindowEvent& out)
+{
+    while (XPending(display)) {
+        XEvent e;
+        XNextEvent(display, &e);
+        switch (e.type) {
+        case Expose:
+            if (e.xexpose.window != window)
+                break;
+            out.kind = WindowEvent::kExposed;
+            out.area = CRect(e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
+                             e.xexpose.y + e.xexpose.height);
+            out.last = e.xexpose.count == 0;
+            return true;
+        case ButtonPress: {
+            if (e.xbutton.window != window)
+                break;
+            out.kind = WindowEvent::kPressed;
+            out.where = CPoint(e.xbutton.x, e.xbutton.y);
+            // The state is the one before the press: add the pressed button.
+            unsigned int state = e.xbutton.state;
+            if (e.xbutton.button >= Button1 && e.xbutton.button <= Button3)
+                state |= Button1Mask << (e.xbutton.button - Button1);
+            out.buttons = buttonFlags(state);
+            return true;
+        }
+        case DestroyNotify:
+            if (e.xdestroywindow.window != window)
+                break;
+            destroyed = true;
+            out.kind = WindowEvent::kDestroyed;
+            return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
+long X11Window::buttonFlags(unsigned int state) const
+{
+    long flags = 0;
+    if (state & Button1Mask)
+        flags |= kLButton;
+    if (state & Button2Mask)
+        flags |= kMButton;
+    if (state & Button3Mask)
+        flags |= kRButton;
+    if (state & ShiftMask)
+        flags |= kShift;
+    if (state & ControlMask)
+        flags |= kControl;
+    if (altMask && (state & altMask))
+        flags |= kAlt;
+    if (superMask && (state & superMask))
+        flags |= kApple;
+    return flags;
+}
+
+bool X11Window::queryPointer(CPoint& where, long& buttons)
+{
+    buttons = 0;
+    if (destroyed)
+        return false;
+    Window root, child;
+    int rootX, rootY, x, y;
+    unsigned int mask;
+    if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return false;
+    where = CPoint(x, y);
+    buttons = buttonFlags(mask);
+    return true;
+}
+
+void X11Window::blit(cairo_surface_t* backBuffer, const CRect& area)
+{
+    if (destroyed || !surface || area.isEmpty())
+        return;
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, backBuffer, 0, 0);
+    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    XFlush(display);
 }

@@ -9,11 +9,11 @@ typedef struct _cairo_surface cairo_surface_t;
 
 // What the frame needs to know from the window system.
 struct WindowEvent {
-  enum Kind { kExposed, kPressed, kDestroyed } kind = kExposed;
-  CRect area;          // kExposed: the uncovered part
-  bool last = false;   // kExposed: no more exposures of this series follow
-  CPoint where;        // kPressed: window pixels
-  long buttons = 0;    // kPressed: CButton flags, the pressed button included
+    enum Kind { kExposed, kPressed, kDestroyed } kind = kExposed;
+    CRect area; // kExposed: the uncovered part
+    bool last = false; // kExposed: no more exposures of this series follow
+    CPoint where; // kPressed: window pixels
+    long buttons = 0; // kPressed: CButton flags, the pressed button included
 };
 
 // The frame's child window inside the host's window, on a Display
@@ -22,43 +22,43 @@ struct WindowEvent {
 // through Xlib's default error handler; once the window is gone
 // (isDestroyed) nothing is drawn or queried any more.
 class X11Window {
- public:
-  // Null when there is no X server or the parent is not a window.
-  static std::unique_ptr<X11Window> open(unsigned long parent, long width, long height);
-  ~X11Window();
+public:
+    // Null when there is no X server or the parent is not a window.
+    static std::unique_ptr<X11Window> open(unsigned long parent, long width, long height);
+    ~X11Window();
 
-  X11Window(const X11Window&) = delete;
-  X11Window& operator=(const X11Window&) = delete;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
 
-  unsigned long id() const { return window; }
-  bool isDestroyed() const { return destroyed; }
+    unsigned long id() const { return window; }
+    bool isDestroyed() const { return destroyed; }
 
-  // Round trip to the server so that everything it has sent, a
-  // DestroyNotify from the host in particular, is queued here.
-  void sync();
-  // Waits up to ms milliseconds for the server unless events are queued.
-  void waitForEvents(int ms);
-  // Takes the next queued event that matters. Pointer motion and releases
-  // are dropped: mouse tracking polls the pointer instead.
-  bool nextEvent(WindowEvent& event);
+    // Round trip to the server so that everything it has sent, a
+    // DestroyNotify from the host in particular, is queued here.
+    void sync();
+    // Waits up to ms milliseconds for the server unless events are queued.
+    void waitForEvents(int ms);
+    // Takes the next queued event that matters. Pointer motion and releases
+    // are dropped: mouse tracking polls the pointer instead.
+    bool nextEvent(WindowEvent& event);
 
-  // Pointer position relative to the window and CButton flags; false when
-  // the window is gone or the pointer is on another screen.
-  bool queryPointer(CPoint& where, long& buttons);
+    // Pointer position relative to the window and CButton flags; false when
+    // the window is gone or the pointer is on another screen.
+    bool queryPointer(CPoint& where, long& buttons);
 
-  // Copies area of the back buffer onto the window.
-  void blit(cairo_surface_t* backBuffer, const CRect& area);
+    // Copies area of the back buffer onto the window.
+    void blit(cairo_surface_t* backBuffer, const CRect& area);
 
-  // Turns an X button/modifier state word into CButton flags.
-  long buttonFlags(unsigned int state) const;
+    // Turns an X button/modifier state word into CButton flags.
+    long buttonFlags(unsigned int state) const;
 
- private:
-  X11Window() = default;
+private:
+    X11Window() = default;
 
-  struct _XDisplay* display = nullptr;
-  unsigned long window = 0;
-  cairo_surface_t* surface = nullptr;
-  unsigned int altMask = 0;
-  unsigned int superMask = 0;
-  bool destroyed = false;
+    struct _XDisplay* display = nullptr;
+    unsigned long window = 0;
+    cairo_surface_t* surface = nullptr;
+    unsigned int altMask = 0;
+    unsigned int superMask = 0;
+    bool destroyed = false;
 };

@@ -44,4 +44,4 @@ TEST(DeZipper, SilentTargetSettlesAboveTheDenormalRange)
     EXPECT_NEAR(v, 5e-28f, 1e-29f);
 }
 
-}  // namespace
+} // namespace

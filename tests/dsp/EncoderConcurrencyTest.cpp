@@ -66,4 +66,4 @@ TEST(EncoderConcurrent, ParameterThreadAndAudioThreadShareNothingUnsafely)
     EXPECT_GT(blocks.load(), 0);
 }
 
-}  // namespace
+} // namespace

@@ -37,8 +37,8 @@ bool sameFloat(float a, float b)
     for (size_t j = 0; j < got.data.size(); ++j)
         for (int i = 0; i < frames; ++i)
             if (!sameFloat(got.data[j][i], want.data[j][i]))
-                return ::testing::AssertionFailure()
-                       << "channel " << j << " frame " << i << ": " << got.data[j][i] << " != " << want.data[j][i];
+                return ::testing::AssertionFailure() << "channel " << j << " frame " << i << ": "
+                                                     << got.data[j][i] << " != " << want.data[j][i];
     return ::testing::AssertionSuccess();
 }
 
@@ -47,8 +47,8 @@ bool sameFloat(float a, float b)
 class RandomSession {
 public:
     RandomSession(AmbiOrder order, unsigned seed)
-        : enc(order), ref(enc), rng(seed), out(enc.numChannels, kMaxFrames), want(enc.numChannels, kMaxFrames),
-          input(kMaxFrames)
+        : enc(order), ref(enc), rng(seed), out(enc.numChannels, kMaxFrames),
+          want(enc.numChannels, kMaxFrames), input(kMaxFrames)
     {
     }
 
@@ -61,7 +61,10 @@ public:
             case 2: setCompensation(); break;
             case 3: setRect(); break;
             case 4: setSampleRate(); break;
-            case 5: enc.resume(); ref.resume(); break;
+            case 5:
+                enc.resume();
+                ref.resume();
+                break;
             default: processBlock(); break;
             }
             if (::testing::Test::HasFailure())
@@ -86,8 +89,8 @@ public:
             in = out.ptrs[0];
         }
         enc.process(&in, out.ptrs.data(), frames);
-        ASSERT_TRUE(sameBlock(out, want, frames)) << "block " << blocks << ", " << frames << " frames"
-                                                  << (inPlace ? ", in place" : "");
+        ASSERT_TRUE(sameBlock(out, want, frames))
+            << "block " << blocks << ", " << frames << " frames" << (inPlace ? ", in place" : "");
         ++blocks;
     }
 
@@ -98,7 +101,10 @@ private:
     static constexpr int kMaxFrames = 4096;
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
-    float uniform(double lo, double hi) { return static_cast<float>(std::uniform_real_distribution<double>(lo, hi)(rng)); }
+    float uniform(double lo, double hi)
+    {
+        return static_cast<float>(std::uniform_real_distribution<double>(lo, hi)(rng));
+    }
 
     void setPolar()
     {
@@ -205,7 +211,7 @@ TEST(EncoderLifecycle, ResumeJumpsToTheTargetsOfItsOwnMomentOnly)
     ref.process(in, want.ptrs.data(), 64);
     enc.process(&in, out.ptrs.data(), 64);
     EXPECT_TRUE(sameBlock(out, want, 64));
-    EXPECT_GT(out.data[1][63], 0.5f * 0.25f);  // still gliding down from 1 towards 0.25
+    EXPECT_GT(out.data[1][63], 0.5f * 0.25f); // still gliding down from 1 towards 0.25
 }
 
 TEST(EncoderLifecycle, NonPositiveFrameCountsAndMissingBuffersWriteNothing)
@@ -258,7 +264,8 @@ TEST(EncoderRecovery, NonFiniteInputDoesNotPoisonLaterBlocks)
         for (float comp : {2.0f, 1.0f}) {
             NelAmbisonicEncoder enc(Order4H0V);
             enc.compDistance = comp;
-            enc.distance = enc.filterDistance = comp == 2.0f ? 1.0f : 4.0f;  // full filters, then compensation only
+            enc.distance = enc.filterDistance =
+                comp == 2.0f ? 1.0f : 4.0f; // full filters, then compensation only
             enc.SetDistCoef(enc.filterDistance, enc.compDistance);
             enc.azimuth = 0.4f;
             enc.UpdatePolarCoords();
@@ -280,7 +287,8 @@ TEST(EncoderRecovery, BadPositionsAndRatesKeepThePreviousState)
     const NF_filt2 before = enc.nf2[0];
     const float gainBefore = enc.gains[3];
 
-    for (float rate : {0.0f, -48000.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    for (float rate :
+         {0.0f, -48000.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
         enc.sampleRate = rate;
         enc.SetDistCoef(enc.filterDistance, enc.compDistance);
         EXPECT_EQ(enc.nf2[0].dist1, before.dist1) << rate;
@@ -309,11 +317,11 @@ TEST(EncoderStages, CompensationDistanceAndSourceDistancePickTheStage)
     struct Case {
         float comp, dist, expectedU;
     } cases[] = {
-        {4.0f, 1.0f, 0.0625f},   // off: (1/4)^2
-        {5.0f, 1.0f, 0.0625f},   // beyond 4 m is off too, for the gains as well
-        {3.9999f, 1.0f, 15.9992f},  // on: (3.9999/1)^2
-        {2.0f, 3.99f, 0.25128f},  // full, near the edge
-        {2.0f, 4.0f, 0.0f},       // far source: compensation only, blocks DC
+        {4.0f, 1.0f, 0.0625f}, // off: (1/4)^2
+        {5.0f, 1.0f, 0.0625f}, // beyond 4 m is off too, for the gains as well
+        {3.9999f, 1.0f, 15.9992f}, // on: (3.9999/1)^2
+        {2.0f, 3.99f, 0.25128f}, // full, near the edge
+        {2.0f, 4.0f, 0.0f}, // far source: compensation only, blocks DC
     };
     for (const Case& c : cases) {
         NelAmbisonicEncoder enc(Order3H0V);
@@ -323,7 +331,8 @@ TEST(EncoderStages, CompensationDistanceAndSourceDistancePickTheStage)
         enc.UpdatePolarCoords();
         enc.resume();
         const auto block = render(enc, 1.0f, 48000 * 3);
-        EXPECT_NEAR(block[3].back(), c.expectedU, 2e-3 * std::max(1.0f, c.expectedU)) << c.comp << " / " << c.dist;
+        EXPECT_NEAR(block[3].back(), c.expectedU, 2e-3 * std::max(1.0f, c.expectedU))
+            << c.comp << " / " << c.dist;
         EXPECT_EQ(block[0].back(), 0.70710677f);
     }
 }
@@ -346,4 +355,4 @@ TEST(EncoderStages, SwitchingCompensationOnGlidesTheGains)
     EXPECT_NEAR(block[1][5999], 1.0f, 0.001f);
 }
 
-}  // namespace
+} // namespace

@@ -48,11 +48,11 @@ TEST(AmbiLayoutTable, ChannelCountsAndFilterAssignment)
     EXPECT_EQ(full.filtersOfOrder(1), 3);
     EXPECT_EQ(full.filtersOfOrder(2), 5);
     EXPECT_EQ(full.filtersOfOrder(3), 7);
-    EXPECT_EQ(full.filterIndexOf(15), 6);  // Q uses nf3[6]
+    EXPECT_EQ(full.filterIndexOf(15), 6); // Q uses nf3[6]
     const AmbiLayout& h4 = AmbiLayout::of(Order4H0V);
     EXPECT_EQ(h4.channels[8], AmbiChannel::S4);
     EXPECT_EQ(h4.filterIndexOf(8), 1);
-    EXPECT_EQ(h4.filterIndexOf(5), 0);  // P uses nf3[0]
+    EXPECT_EQ(h4.filterIndexOf(5), 0); // P uses nf3[0]
 }
 
 TEST(EncoderGains, NewEncoderIsFrontAtTheEdgeWithCompensationOff)
@@ -110,7 +110,8 @@ TEST(EncoderGains, InteriorLawHoldsInEveryLayout)
             direction.UpdatePolarCoords();
             for (int j = 1; j < l.numChannels; ++j) {
                 const double scale = std::pow(inside.distance / 4.0, l.orderOf(j));
-                EXPECT_NEAR(inside.gains[j], scale * direction.gains[j], 2e-5) << "layout " << o << " channel " << j;
+                EXPECT_NEAR(inside.gains[j], scale * direction.gains[j], 2e-5)
+                    << "layout " << o << " channel " << j;
             }
         }
     }
@@ -171,19 +172,19 @@ TEST(EncoderCoords, PolarToRectangularUsesTheFieldsAsGiven)
     setPolar(enc, 0, kPi / 6, 4.0f);
     EXPECT_NEAR(enc.x, 1.7320508, 1e-6);
     EXPECT_NEAR(enc.z, 1.0, 1e-6);
-    EXPECT_EQ(enc.filterDistance, 4.0f);  // left to the caller
+    EXPECT_EQ(enc.filterDistance, 4.0f); // left to the caller
 }
 
 TEST(EncoderGains, FourthOrderPairTakesItsAngleFromTheAzimuth)
 {
     NelAmbisonicEncoder enc(Order4H0V);
     setPolar(enc, kPi / 8, 0);
-    EXPECT_NEAR(enc.gains[7], 0.0, 1e-6);  // cos(pi/2)
+    EXPECT_NEAR(enc.gains[7], 0.0, 1e-6); // cos(pi/2)
     EXPECT_NEAR(enc.gains[8], 1.0, 1e-6);
     enc.compDistance = 4.0f;
-    setRect(enc, 0, 2, 0);  // interior mode: magnitude (2/4)^4
+    setRect(enc, 0, 2, 0); // interior mode: magnitude (2/4)^4
     EXPECT_NEAR(enc.gains[7], 0.0625, 1e-6);
     EXPECT_NEAR(enc.gains[8], 0.0, 1e-6);
 }
 
-}  // namespace
+} // namespace

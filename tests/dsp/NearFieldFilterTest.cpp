@@ -17,8 +17,14 @@ using cd = std::complex<double>;
 constexpr double kPi = 3.141592653589793;
 constexpr double kC = 342.0;
 
-float sourceCoef(float r, float fs) { return r == 4.0f ? 0.0f : 342.0f / (r * fs); }
-float compCoef(float R, float fs) { return 342.0f / (fs * R); }
+float sourceCoef(float r, float fs)
+{
+    return r == 4.0f ? 0.0f : 342.0f / (r * fs);
+}
+float compCoef(float R, float fs)
+{
+    return 342.0f / (fs * R);
+}
 
 // The Bessel polynomial of each order, in the factored form the filters use.
 cd bessel(int order, cd p)
@@ -42,10 +48,9 @@ double expectedMagnitude(int order, double r, double R, double f, double fs)
 
 // Runs a sine through `run` long enough to settle and measures its amplitude
 // by correlation over the last whole periods.
-template <typename Run>
-double measuredMagnitude(Run run, double f, double fs)
+template <typename Run> double measuredMagnitude(Run run, double f, double fs)
 {
-    const int frames = static_cast<int>(fs);  // one second
+    const int frames = static_cast<int>(fs); // one second
     std::vector<float> buf(frames);
     for (int i = 0; i < frames; ++i)
         buf[i] = static_cast<float>(std::sin(2 * kPi * f * i / fs));
@@ -58,8 +63,7 @@ double measuredMagnitude(Run run, double f, double fs)
     return 2.0 * std::abs(acc) / count;
 }
 
-template <typename Filter>
-void expectResponse(int order, float r, float R, float fs)
+template <typename Filter> void expectResponse(int order, float r, float R, float fs)
 {
     for (double f : {20.0, 100.0, 1000.0, 10000.0}) {
         Filter filter;
@@ -257,7 +261,7 @@ TEST(NearFieldFilter, EncoderSharesOneCoefficientSetPerOrderAndFollowsTheRate)
         EXPECT_EQ(enc.nf3[k].comp3, want.comp3) << k;
     }
     EXPECT_EQ(enc.nf2[4].dist2, enc.nf2[0].dist2);
-    EXPECT_EQ(enc.nf4[0].gain, 0.0f);  // a layout without fourth order leaves those filters alone
+    EXPECT_EQ(enc.nf4[0].gain, 0.0f); // a layout without fourth order leaves those filters alone
 }
 
-}  // namespace
+} // namespace

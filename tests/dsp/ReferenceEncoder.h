@@ -29,19 +29,27 @@ public:
             gains_[j] = enc_.gains[j];
         compDistance_ = enc_.compDistance;
         distance_ = enc_.distance;
-        for (int k = 0; k < layout_.filtersOfOrder(1); ++k) nf1_[k].init(enc_.nf1[k]);
-        for (int k = 0; k < layout_.filtersOfOrder(2); ++k) nf2_[k].init(enc_.nf2[k]);
-        for (int k = 0; k < layout_.filtersOfOrder(3); ++k) nf3_[k].init(enc_.nf3[k]);
-        for (int k = 0; k < layout_.filtersOfOrder(4); ++k) nf4_[k].init(enc_.nf4[k]);
+        for (int k = 0; k < layout_.filtersOfOrder(1); ++k)
+            nf1_[k].init(enc_.nf1[k]);
+        for (int k = 0; k < layout_.filtersOfOrder(2); ++k)
+            nf2_[k].init(enc_.nf2[k]);
+        for (int k = 0; k < layout_.filtersOfOrder(3); ++k)
+            nf3_[k].init(enc_.nf3[k]);
+        for (int k = 0; k < layout_.filtersOfOrder(4); ++k)
+            nf4_[k].init(enc_.nf4[k]);
     }
 
     void resume()
     {
         sync();
-        for (auto& f : nf1_) f.reset();
-        for (auto& f : nf2_) f.reset();
-        for (auto& f : nf3_) f.reset();
-        for (auto& f : nf4_) f.reset();
+        for (auto& f : nf1_)
+            f.reset();
+        for (auto& f : nf2_)
+            f.reset();
+        for (auto& f : nf3_)
+            f.reset();
+        for (auto& f : nf4_)
+            f.reset();
         for (int j = 0; j < layout_.numChannels; ++j)
             smoothers_[j].init(gains_[j]);
     }

@@ -19,199 +19,224 @@ using namespace EditorLayout;
 
 const std::string kOutputDir = VELMORA_TEST_OUTPUT_DIR;
 
-std::string sent(const char* what, int index, float value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%s %d %.6f", what, index, double(value));
-  return line;
+std::string sent(const char* what, int index, float value)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, "%s %d %.6f", what, index, double(value));
+    return line;
 }
 
 // One pixel of a PNG file as 0xRRGGBB.
 struct Png {
-  explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
-  ~Png() { cairo_surface_destroy(s); }
-  bool ok() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
-  unsigned at(long x, long y) const {
-    const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
-    return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
-  }
-  cairo_surface_t* s;
+    explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
+    ~Png() { cairo_surface_destroy(s); }
+    bool ok() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
+    unsigned at(long x, long y) const
+    {
+        const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+        return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
+    }
+    cairo_surface_t* s;
 };
 
-bool isHandle(unsigned rgb) {
-  return ((rgb >> 16) & 255) < 80 && ((rgb >> 8) & 255) > 140 && (rgb & 255) > 220;
+bool isHandle(unsigned rgb)
+{
+    return ((rgb >> 16) & 255) < 80 && ((rgb >> 8) & 255) > 140 && (rgb & 255) > 220;
 }
 
 struct EditSession : ::testing::Test {
-  void SetUp() override {
-    if (!onPath("Xvfb") || !onPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
-    ASSERT_TRUE(server.start());
-    ASSERT_TRUE(velmora.start({VELMORA_HOST_PROGRAM, "edit", "--plugin", VELMORA_PLUGIN_PATH}));
-    std::string line;
-    ASSERT_TRUE(velmora.output.waitFor("ready window ", line));
-    std::istringstream(line.substr(13)) >> window;
-  }
-  void TearDown() override {
-    if (!window.empty()) {
-      velmora.send("quit");
-      EXPECT_EQ(velmora.wait(), 0);
+    void SetUp() override
+    {
+        if (!onPath("Xvfb") || !onPath("xdotool"))
+            GTEST_SKIP() << "Xvfb and xdotool are needed";
+        ASSERT_TRUE(server.start());
+        ASSERT_TRUE(velmora.start({VELMORA_HOST_PROGRAM, "edit", "--plugin", VELMORA_PLUGIN_PATH}));
+        std::string line;
+        ASSERT_TRUE(velmora.output.waitFor("ready window ", line));
+        std::istringstream(line.substr(13)) >> window;
     }
-  }
+    void TearDown() override
+    {
+        if (!window.empty()) {
+            velmora.send("quit");
+            EXPECT_EQ(velmora.wait(), 0);
+        }
+    }
 
-  // Sends a command and returns the first line that answers it.
-  std::string ask(const std::string& command, const std::string& answer) {
-    velmora.send(command);
-    std::string line;
-    EXPECT_TRUE(velmora.output.waitFor(answer, line)) << command;
-    return line;
-  }
-  std::string text(int index) {
-    std::istringstream in(ask("get " + std::to_string(index), "value " + std::to_string(index)));
-    std::string word, value, shown;
-    in >> word >> word >> value >> shown;
-    return shown;
-  }
-  void shot(const std::string& name) { EXPECT_EQ(ask("shot " + kOutputDir + "/" + name, "shot "), "shot ok"); }
-  // Sets x and y (normalised) and gives the editor a few idle passes.
-  void place(float x, float y) {
-    velmora.send("set 2 " + std::to_string(x));
-    velmora.send("set 3 " + std::to_string(y));
-    ask("get 3", "value 3");
-    pause(100);
-  }
-  void click(long x, long y, bool ctrl = false) {
-    ASSERT_TRUE(moveTo(window, x, y));
-    pause(50);
-    if (ctrl) {
-      ASSERT_TRUE(xdo({"keydown", "ctrl"}));
+    // Sends a command and returns the first line that answers it.
+    std::string ask(const std::string& command, const std::string& answer)
+    {
+        velmora.send(command);
+        std::string line;
+        EXPECT_TRUE(velmora.output.waitFor(answer, line)) << command;
+        return line;
     }
-    ASSERT_TRUE(xdo({"click", "1"}));
-    if (ctrl) {
-      ASSERT_TRUE(xdo({"keyup", "ctrl"}));
+    std::string text(int index)
+    {
+        std::istringstream in(ask("get " + std::to_string(index), "value " + std::to_string(index)));
+        std::string word, value, shown;
+        in >> word >> word >> value >> shown;
+        return shown;
     }
-  }
-  std::vector<std::string> requests() const {
-    std::vector<std::string> out;
-    for (const auto& l : velmora.output.lines)
-      if (l.rfind("automate", 0) == 0 || l.rfind("begin", 0) == 0 || l.rfind("end", 0) == 0)
-        out.push_back(l);
-    return out;
-  }
+    void shot(const std::string& name)
+    {
+        EXPECT_EQ(ask("shot " + kOutputDir + "/" + name, "shot "), "shot ok");
+    }
+    // Sets x and y (normalised) and gives the editor a few idle passes.
+    void place(float x, float y)
+    {
+        velmora.send("set 2 " + std::to_string(x));
+        velmora.send("set 3 " + std::to_string(y));
+        ask("get 3", "value 3");
+        pause(100);
+    }
+    void click(long x, long y, bool ctrl = false)
+    {
+        ASSERT_TRUE(moveTo(window, x, y));
+        pause(50);
+        if (ctrl) {
+            ASSERT_TRUE(xdo({"keydown", "ctrl"}));
+        }
+        ASSERT_TRUE(xdo({"click", "1"}));
+        if (ctrl) {
+            ASSERT_TRUE(xdo({"keyup", "ctrl"}));
+        }
+    }
+    std::vector<std::string> requests() const
+    {
+        std::vector<std::string> out;
+        for (const auto& l : velmora.output.lines)
+            if (l.rfind("automate", 0) == 0 || l.rfind("begin", 0) == 0 || l.rfind("end", 0) == 0)
+                out.push_back(l);
+        return out;
+    }
 
-  Xvfb server;
-  Child velmora;
-  std::string window;
+    Xvfb server;
+    Child velmora;
+    std::string window;
 };
 
-TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture) {
-  place(0.5f, 0.5f);
-  shot("editor-before-drag.png");
-  // The centred handle's top-left is 79 pixels into the pad; grab its middle.
-  const long gx = kPadLeft + 79 + 7, gy = kPadTop + 79 + 7;
-  ASSERT_TRUE(moveTo(window, gx, gy));
-  pause(50);
-  ASSERT_TRUE(xdo({"mousedown", "1"}));
-  for (int step = 1; step <= 4; ++step) {
+TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture)
+{
+    place(0.5f, 0.5f);
+    shot("editor-before-drag.png");
+    // The centred handle's top-left is 79 pixels into the pad; grab its middle.
+    const long gx = kPadLeft + 79 + 7, gy = kPadTop + 79 + 7;
+    ASSERT_TRUE(moveTo(window, gx, gy));
     pause(50);
-    ASSERT_TRUE(moveTo(window, gx - 5 * step, gy - 8 * step));
-  }
-  pause(150);
-  ASSERT_TRUE(xdo({"mouseup", "1"}));
-  std::string line;
-  ASSERT_TRUE(velmora.output.waitFor("end 2", line));
-  shot("editor-after-drag.png");
+    ASSERT_TRUE(xdo({"mousedown", "1"}));
+    for (int step = 1; step <= 4; ++step) {
+        pause(50);
+        ASSERT_TRUE(moveTo(window, gx - 5 * step, gy - 8 * step));
+    }
+    pause(150);
+    ASSERT_TRUE(xdo({"mouseup", "1"}));
+    std::string line;
+    ASSERT_TRUE(velmora.output.waitFor("end 2", line));
+    shot("editor-after-drag.png");
 
-  const auto got = requests();
-  ASSERT_GE(got.size(), 4u);
-  EXPECT_EQ(got.front(), "begin 2");
-  EXPECT_EQ(got.back(), "end 2");
-  for (size_t i = 1; i + 1 < got.size(); i += 2) {
-    EXPECT_EQ(got[i].rfind("automate 3 ", 0), 0u) << i;
-    EXPECT_EQ(got[i + 1].rfind("automate 2 ", 0), 0u) << i;
-  }
-  // The handle went 20 left and 32 up (from the grab's half pixel): left is
-  // the largest y, up the largest x.
-  const float padX = 58.5f / 158.f, padY = 46.5f / 158.f;
-  EXPECT_EQ(got[got.size() - 3], sent("automate", 3, 1.f - padX));
-  EXPECT_EQ(got[got.size() - 2], sent("automate", 2, 1.f - padY));
-  EXPECT_GT(1.f - padX, 0.5f);
-  EXPECT_GT(1.f - padY, 0.5f);
+    const auto got = requests();
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got.front(), "begin 2");
+    EXPECT_EQ(got.back(), "end 2");
+    for (size_t i = 1; i + 1 < got.size(); i += 2) {
+        EXPECT_EQ(got[i].rfind("automate 3 ", 0), 0u) << i;
+        EXPECT_EQ(got[i + 1].rfind("automate 2 ", 0), 0u) << i;
+    }
+    // The handle went 20 left and 32 up (from the grab's half pixel): left is
+    // the largest y, up the largest x.
+    const float padX = 58.5f / 158.f, padY = 46.5f / 158.f;
+    EXPECT_EQ(got[got.size() - 3], sent("automate", 3, 1.f - padX));
+    EXPECT_EQ(got[got.size() - 2], sent("automate", 2, 1.f - padY));
+    EXPECT_GT(1.f - padX, 0.5f);
+    EXPECT_GT(1.f - padY, 0.5f);
 
-  Png after(kOutputDir + "/editor-after-drag.png");
-  ASSERT_TRUE(after.ok());
-  EXPECT_TRUE(isHandle(after.at(kPadLeft + 59 + 7, kPadTop + 47 + 7)));
-  EXPECT_FALSE(isHandle(after.at(gx, gy)));
+    Png after(kOutputDir + "/editor-after-drag.png");
+    ASSERT_TRUE(after.ok());
+    EXPECT_TRUE(isHandle(after.at(kPadLeft + 59 + 7, kPadTop + 47 + 7)));
+    EXPECT_FALSE(isHandle(after.at(gx, gy)));
 
-  // Ctrl-click anywhere on the pad: back to the centre, x = y = 0.
-  click(kPadLeft + 150, kPadTop + 150, true);
-  ASSERT_TRUE(velmora.output.waitFor("automate 2 ", line));
-  EXPECT_EQ(line, "automate 2 0.500000");
-  EXPECT_EQ(text(2), "0.00");
-  EXPECT_EQ(text(3), "0.00");
+    // Ctrl-click anywhere on the pad: back to the centre, x = y = 0.
+    click(kPadLeft + 150, kPadTop + 150, true);
+    ASSERT_TRUE(velmora.output.waitFor("automate 2 ", line));
+    EXPECT_EQ(line, "automate 2 0.500000");
+    EXPECT_EQ(text(2), "0.00");
+    EXPECT_EQ(text(3), "0.00");
 
-  // While it held the mouse the editor let the host idle (request 3).
-  velmora.send("quit");
-  ASSERT_TRUE(velmora.output.waitFor("idle requests ", line));
-  EXPECT_GT(std::stol(line.substr(14)), 10);
-  EXPECT_EQ(velmora.wait(), 0);
-  window.clear();
+    // While it held the mouse the editor let the host idle (request 3).
+    velmora.send("quit");
+    ASSERT_TRUE(velmora.output.waitFor("idle requests ", line));
+    EXPECT_GT(std::stol(line.substr(14)), 10);
+    EXPECT_EQ(velmora.wait(), 0);
+    window.clear();
 }
 
-TEST_F(EditSession, SwitchBottomIsHalfAMetreAndTopIsOff) {
-  click(kSwitchLeft + 12, kSwitchBottom - 1);
-  std::string line;
-  ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
-  EXPECT_EQ(line, "automate 6 0.000000");
-  EXPECT_EQ(text(6), "0.50");
-  click(kSwitchLeft + 12, kSwitchTop);
-  ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
-  EXPECT_EQ(line, "automate 6 1.000000");
-  EXPECT_EQ(text(6), "off");
-  const std::vector<std::string> expected = {"begin 6", "automate 6 0.000000", "end 6",
-                                             "begin 6", "automate 6 1.000000", "end 6"};
-  EXPECT_EQ(requests(), expected);
+TEST_F(EditSession, SwitchBottomIsHalfAMetreAndTopIsOff)
+{
+    click(kSwitchLeft + 12, kSwitchBottom - 1);
+    std::string line;
+    ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
+    EXPECT_EQ(line, "automate 6 0.000000");
+    EXPECT_EQ(text(6), "0.50");
+    click(kSwitchLeft + 12, kSwitchTop);
+    ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
+    EXPECT_EQ(line, "automate 6 1.000000");
+    EXPECT_EQ(text(6), "off");
+    const std::vector<std::string> expected = {"begin 6", "automate 6 0.000000", "end 6",
+                                               "begin 6", "automate 6 1.000000", "end 6"};
+    EXPECT_EQ(requests(), expected);
 }
 
-TEST_F(EditSession, HostAzimuthChangeMovesHandleAndTexts) {
-  place(1.f, 0.5f);  // 4 m to the front: the handle at the top
-  shot("editor-front.png");
-  // A quarter turn to the left keeps the mean of the pad's values; the
-  // handle must move all the same.
-  velmora.send("set 0 0.25");
-  ask("get 0", "value 0");
-  pause(100);
-  shot("editor-left.png");
-  Png front(kOutputDir + "/editor-front.png"), left(kOutputDir + "/editor-left.png");
-  ASSERT_TRUE(front.ok() && left.ok());
-  const long midX = kPadLeft + 79 + 7, midY = kPadTop + 79 + 7;
-  EXPECT_TRUE(isHandle(front.at(midX, kPadTop + 7)));
-  EXPECT_FALSE(isHandle(left.at(midX, kPadTop + 7)));
-  EXPECT_TRUE(isHandle(left.at(kPadLeft + 7, midY)));
-  // Both coordinate texts were drawn anew ("4.00" and "0.00" swapped).
-  int changed = 0;
-  for (long y = 75; y < 130; ++y)
-    for (long x = 262; x < 288; ++x) changed += front.at(x, y) != left.at(x, y);
-  EXPECT_GT(changed, 20);
-  EXPECT_TRUE(requests().empty());  // host changes are not sent back
+TEST_F(EditSession, HostAzimuthChangeMovesHandleAndTexts)
+{
+    place(1.f, 0.5f); // 4 m to the front: the handle at the top
+    shot("editor-front.png");
+    // A quarter turn to the left keeps the mean of the pad's values; the
+    // handle must move all the same.
+    velmora.send("set 0 0.25");
+    ask("get 0", "value 0");
+    pause(100);
+    shot("editor-left.png");
+    Png front(kOutputDir + "/editor-front.png"), left(kOutputDir + "/editor-left.png");
+    ASSERT_TRUE(front.ok() && left.ok());
+    const long midX = kPadLeft + 79 + 7, midY = kPadTop + 79 + 7;
+    EXPECT_TRUE(isHandle(front.at(midX, kPadTop + 7)));
+    EXPECT_FALSE(isHandle(left.at(midX, kPadTop + 7)));
+    EXPECT_TRUE(isHandle(left.at(kPadLeft + 7, midY)));
+    // Both coordinate texts were drawn anew ("4.00" and "0.00" swapped).
+    int changed = 0;
+    for (long y = 75; y < 130; ++y)
+        for (long x = 262; x < 288; ++x)
+            changed += front.at(x, y) != left.at(x, y);
+    EXPECT_GT(changed, 20);
+    EXPECT_TRUE(requests().empty()); // host changes are not sent back
 }
 
 // Two instances, each editor opened, closed, reopened, its window
 // destroyed under it, the effect closed with the window open: no crash,
 // no memory error, nothing of ours leaked.
-TEST(EditorLifecycle, TwoInstancesThroughEveryHostSequence) {
-  if (!onPath("Xvfb")) GTEST_SKIP() << "Xvfb is needed";
-  Xvfb server;
-  ASSERT_TRUE(server.start());
-  std::vector<std::string> command;
-  if (onPath("valgrind"))
-    command = {"valgrind", "-q", "--error-exitcode=9", "--leak-check=full",
-               "--errors-for-leak-kinds=definite", "--keep-debuginfo=yes", "--suppressions=" VELMORA_VALGRIND_SUPPRESSIONS};
-  command.push_back(VELMORA_LIFECYCLE_PROBE);
-  command.push_back(VELMORA_PLUGIN_PATH);
-  Child probe;
-  ASSERT_TRUE(probe.start(command));
-  std::string line;
-  EXPECT_TRUE(probe.output.waitFor("ok", line, 60000));
-  EXPECT_EQ(probe.wait(60000), 0);
+TEST(EditorLifecycle, TwoInstancesThroughEveryHostSequence)
+{
+    if (!onPath("Xvfb"))
+        GTEST_SKIP() << "Xvfb is needed";
+    Xvfb server;
+    ASSERT_TRUE(server.start());
+    std::vector<std::string> command;
+    if (onPath("valgrind"))
+        command = {"valgrind",
+                   "-q",
+                   "--error-exitcode=9",
+                   "--leak-check=full",
+                   "--errors-for-leak-kinds=definite",
+                   "--keep-debuginfo=yes",
+                   "--suppressions=" VELMORA_VALGRIND_SUPPRESSIONS};
+    command.push_back(VELMORA_LIFECYCLE_PROBE);
+    command.push_back(VELMORA_PLUGIN_PATH);
+    Child probe;
+    ASSERT_TRUE(probe.start(command));
+    std::string line;
+    EXPECT_TRUE(probe.output.waitFor("ok", line, 60000));
+    EXPECT_EQ(probe.wait(60000), 0);
 }
 
-}  // namespace
+} // namespace

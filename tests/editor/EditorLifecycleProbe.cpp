@@ -17,105 +17,119 @@ namespace {
 
 using EntryPoint = AEffect* (*)(audioMasterCallback);
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? kVstVersion : 0;
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
 Display* display = nullptr;
 
 struct Instance {
-  AEffect* fx = nullptr;
-  Window parent = 0;
+    AEffect* fx = nullptr;
+    Window parent = 0;
 
-  VstIntPtr call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
-    return fx->dispatcher(fx, opcode, index, value, ptr, 0.f);
-  }
-  void newParent(int x) {
-    parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, 0, 330, 272, 0, 0, 0);
-    XMapWindow(display, parent);
-    XSync(display, False);
-  }
-  void open() {
-    if (!parent) newParent(0);
-    call(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(parent)));
-  }
-  void destroyParent() {
-    XDestroyWindow(display, parent);
-    XSync(display, False);
-    parent = 0;
-  }
+    VstIntPtr call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr)
+    {
+        return fx->dispatcher(fx, opcode, index, value, ptr, 0.f);
+    }
+    void newParent(int x)
+    {
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, 0, 330, 272, 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+    }
+    void open()
+    {
+        if (!parent)
+            newParent(0);
+        call(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(parent)));
+    }
+    void destroyParent()
+    {
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+        parent = 0;
+    }
 };
 
-void idleAll(Instance* a, Instance* b, int times) {
-  for (int i = 0; i < times; ++i) {
-    a->call(effEditIdle);
-    b->call(effEditIdle);
-    while (XPending(display)) {
-      XEvent e;
-      XNextEvent(display, &e);
+void idleAll(Instance* a, Instance* b, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        a->call(effEditIdle);
+        b->call(effEditIdle);
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+        }
+        usleep(5000);
     }
-    usleep(5000);
-  }
 }
 
-bool check(bool ok, const char* what) {
-  if (!ok) std::printf("FAIL %s\n", what);
-  return ok;
+bool check(bool ok, const char* what)
+{
+    if (!ok)
+        std::printf("FAIL %s\n", what);
+    return ok;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (argc != 2) return 2;
-  display = XOpenDisplay(nullptr);
-  void* lib = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  if (!display || !lib) return 3;
-  auto entry = reinterpret_cast<EntryPoint>(dlsym(lib, "VSTPluginMain"));
-  Instance a, b;
-  a.fx = entry(quietHost);
-  b.fx = entry(quietHost);
-  bool ok = check(a.fx && b.fx && a.fx != b.fx, "two instances");
-  a.call(effOpen);
-  b.call(effOpen);
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc != 2)
+        return 2;
+    display = XOpenDisplay(nullptr);
+    void* lib = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+    if (!display || !lib)
+        return 3;
+    auto entry = reinterpret_cast<EntryPoint>(dlsym(lib, "VSTPluginMain"));
+    Instance a, b;
+    a.fx = entry(quietHost);
+    b.fx = entry(quietHost);
+    bool ok = check(a.fx && b.fx && a.fx != b.fx, "two instances");
+    a.call(effOpen);
+    b.call(effOpen);
 
-  a.call(effEditIdle);  // idle before any open
-  a.open();
-  b.newParent(340);
-  b.open();
-  idleAll(&a, &b, 10);
-
-  // The host destroys A's window first, changes a parameter, then closes.
-  a.destroyParent();
-  a.fx->setParameter(a.fx, 0, 0.25f);
-  idleAll(&a, &b, 5);
-  a.call(effEditClose);
-  a.call(effEditClose);
-
-  // Changes while closed, idle while closed, then a reopen in a new window.
-  b.call(effEditClose);
-  b.fx->setParameter(b.fx, 6, 0.f);
-  b.call(effEditIdle);
-  a.open();
-  b.open();
-  b.fx->setParameter(b.fx, 2, 0.75f);
-  idleAll(&a, &b, 10);
-  for (int cycle = 0; cycle < 3; ++cycle) {
-    a.call(effEditClose);
+    a.call(effEditIdle); // idle before any open
     a.open();
-    a.call(effEditIdle);
-  }
+    b.newParent(340);
+    b.open();
+    idleAll(&a, &b, 10);
 
-  // A closes politely; B's host closes the plug-in with the window open.
-  a.call(effEditClose);
-  a.call(effClose);
-  b.call(effClose);
-  if (a.parent) a.destroyParent();
-  if (b.parent) b.destroyParent();
-  // The library stays loaded: unloading it would unload cairo and
-  // fontconfig with it, whose process-wide pools valgrind would then count
-  // as lost.
-  XCloseDisplay(display);
-  std::printf(ok ? "ok\n" : "failed\n");
-  return ok ? 0 : 1;
+    // The host destroys A's window first, changes a parameter, then closes.
+    a.destroyParent();
+    a.fx->setParameter(a.fx, 0, 0.25f);
+    idleAll(&a, &b, 5);
+    a.call(effEditClose);
+    a.call(effEditClose);
+
+    // Changes while closed, idle while closed, then a reopen in a new window.
+    b.call(effEditClose);
+    b.fx->setParameter(b.fx, 6, 0.f);
+    b.call(effEditIdle);
+    a.open();
+    b.open();
+    b.fx->setParameter(b.fx, 2, 0.75f);
+    idleAll(&a, &b, 10);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        a.call(effEditClose);
+        a.open();
+        a.call(effEditIdle);
+    }
+
+    // A closes politely; B's host closes the plug-in with the window open.
+    a.call(effEditClose);
+    a.call(effClose);
+    b.call(effClose);
+    if (a.parent)
+        a.destroyParent();
+    if (b.parent)
+        b.destroyParent();
+    // The library stays loaded: unloading it would unload cairo and
+    // fontconfig with it, whose process-wide pools valgrind would then count
+    // as lost.
+    XCloseDisplay(display);
+    std::printf(ok ? "ok\n" : "failed\n");
+    return ok ? 0 : 1;
 }

@@ -23,274 +23,290 @@ namespace {
 std::vector<std::string> requests;
 std::function<void()> onHostIdle;
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  char line[64];
-  switch (opcode) {
-    case audioMasterVersion:
-      return kVstVersion;
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    char line[64];
+    switch (opcode) {
+    case audioMasterVersion: return kVstVersion;
     case audioMasterAutomate:
-      std::snprintf(line, sizeof line, "automate %d %.6f", index, double(opt));
-      requests.push_back(line);
-      return 0;
-    case audioMasterBeginEdit:
-      requests.push_back("begin " + std::to_string(index));
-      return 1;
-    case audioMasterEndEdit:
-      requests.push_back("end " + std::to_string(index));
-      return 1;
+        std::snprintf(line, sizeof line, "automate %d %.6f", index, double(opt));
+        requests.push_back(line);
+        return 0;
+    case audioMasterBeginEdit: requests.push_back("begin " + std::to_string(index)); return 1;
+    case audioMasterEndEdit: requests.push_back("end " + std::to_string(index)); return 1;
     case audioMasterIdle:
-      if (onHostIdle) onHostIdle();
-      return 0;
-    default:
-      return 0;
-  }
+        if (onHostIdle)
+            onHostIdle();
+        return 0;
+    default: return 0;
+    }
 }
 
-std::string sent(int index, float value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "automate %d %.6f", index, double(value));
-  return line;
+std::string sent(int index, float value)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, "automate %d %.6f", index, double(value));
+    return line;
 }
 
 struct EditorFixture : ::testing::Test {
-  EditorFixture() {
-    requests.clear();
-    onHostIdle = nullptr;
-    effect = new NelAmbiEncEdit(recordingHost);
-    editor = static_cast<NAE_editor*>(effect->getEditor());
-  }
-  ~EditorFixture() override {
-    onHostIdle = nullptr;
-    delete effect;
-  }
+    EditorFixture()
+    {
+        requests.clear();
+        onHostIdle = nullptr;
+        effect = new NelAmbiEncEdit(recordingHost);
+        editor = static_cast<NAE_editor*>(effect->getEditor());
+    }
+    ~EditorFixture() override
+    {
+        onHostIdle = nullptr;
+        delete effect;
+    }
 
-  // The editor opened without a system window: a frame that draws into
-  // its back buffer only.
-  CFrame* open() {
-    EXPECT_FALSE(editor->open(nullptr));  // no window, but a working frame
-    return editor->getFrame();
-  }
-  NelTouchPad* pad() const { return static_cast<NelTouchPad*>(editor->getFrame()->getView(0)); }
-  CParamDisplay* display(int i) const {
-    return static_cast<CParamDisplay*>(editor->getFrame()->getView(i));
-  }
-  CVerticalSwitch* nfcSwitch() const {
-    return static_cast<CVerticalSwitch*>(editor->getFrame()->getView(3));
-  }
-  std::string shown(CParamDisplay* d) const {
-    char text[CParamDisplay::kParamDisplayTextSize];
-    d->getText(text);
-    return text;
-  }
-  float p(int index) { return effect->getParameter(index); }
+    // The editor opened without a system window: a frame that draws into
+    // its back buffer only.
+    CFrame* open()
+    {
+        EXPECT_FALSE(editor->open(nullptr)); // no window, but a working frame
+        return editor->getFrame();
+    }
+    NelTouchPad* pad() const { return static_cast<NelTouchPad*>(editor->getFrame()->getView(0)); }
+    CParamDisplay* display(int i) const
+    {
+        return static_cast<CParamDisplay*>(editor->getFrame()->getView(i));
+    }
+    CVerticalSwitch* nfcSwitch() const
+    {
+        return static_cast<CVerticalSwitch*>(editor->getFrame()->getView(3));
+    }
+    std::string shown(CParamDisplay* d) const
+    {
+        char text[CParamDisplay::kParamDisplayTextSize];
+        d->getText(text);
+        return text;
+    }
+    float p(int index) { return effect->getParameter(index); }
 
-  NelAmbiEncEdit* effect;
-  NAE_editor* editor;
+    NelAmbiEncEdit* effect;
+    NAE_editor* editor;
 };
 
-TEST_F(EditorFixture, AttachedAtConstructionWithTheBackgroundsSize) {
-  EXPECT_EQ(effect->getAeffect()->flags, 0x11);
-  ERect* r = nullptr;
-  ASSERT_TRUE(editor->getRect(&r));
-  EXPECT_EQ(r->left, 0);
-  EXPECT_EQ(r->top, 0);
-  EXPECT_EQ(r->right, 330);
-  EXPECT_EQ(r->bottom, 272);
-  EXPECT_EQ(editor->getFrame(), nullptr);
+TEST_F(EditorFixture, AttachedAtConstructionWithTheBackgroundsSize)
+{
+    EXPECT_EQ(effect->getAeffect()->flags, 0x11);
+    ERect* r = nullptr;
+    ASSERT_TRUE(editor->getRect(&r));
+    EXPECT_EQ(r->left, 0);
+    EXPECT_EQ(r->top, 0);
+    EXPECT_EQ(r->right, 330);
+    EXPECT_EQ(r->bottom, 272);
+    EXPECT_EQ(editor->getFrame(), nullptr);
 }
 
-TEST_F(EditorFixture, OpenBuildsTheControlsFromTheEffect) {
-  effect->setParameter(2, 0.75f);
-  effect->setParameter(3, 0.625f);
-  effect->setParameter(6, 0.25f);
-  CFrame* frame = open();
-  ASSERT_NE(frame, nullptr);
-  ASSERT_EQ(frame->getNbViews(), 5);
-  EXPECT_TRUE(pad()->isTypeOf("NelTouchPad"));
-  EXPECT_EQ(pad()->getTag(), 2);
-  EXPECT_EQ(pad()->getViewSize(), CRect(85, 77, 258, 250));
-  EXPECT_EQ(pad()->getXValue(), 1.f - p(3));
-  EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
-  EXPECT_EQ(display(1)->getViewSize(), CRect(248, 75, 288, 95));
-  EXPECT_EQ(display(2)->getViewSize(), CRect(248, 110, 288, 130));
-  EXPECT_EQ(display(4)->getViewSize(), CRect(42, 177, 82, 197));
-  EXPECT_EQ(shown(display(1)), "2.00");
-  EXPECT_EQ(shown(display(2)), "1.00");
-  EXPECT_EQ(display(1)->getFontColor(), MakeCColor(28, 174, 255, 255));
-  EXPECT_EQ(display(1)->getFont(), kNormalFontSmaller);
-  EXPECT_TRUE(display(1)->getTransparency());
-  EXPECT_EQ(nfcSwitch()->getTag(), 6);
-  EXPECT_EQ(nfcSwitch()->getViewSize(), CRect(50, 77, 74, 173));
-  EXPECT_EQ(nfcSwitch()->getValue(), 1.f - p(6));
-  char nfcText[64] = {};
-  effect->getParameterDisplay(6, nfcText);
-  EXPECT_EQ(shown(display(4)), nfcText);
-  EXPECT_EQ(editor->getKnobMode(), 0);
-  frame->redrawChanged();
-  EXPECT_TRUE(requests.empty());
+TEST_F(EditorFixture, OpenBuildsTheControlsFromTheEffect)
+{
+    effect->setParameter(2, 0.75f);
+    effect->setParameter(3, 0.625f);
+    effect->setParameter(6, 0.25f);
+    CFrame* frame = open();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->getNbViews(), 5);
+    EXPECT_TRUE(pad()->isTypeOf("NelTouchPad"));
+    EXPECT_EQ(pad()->getTag(), 2);
+    EXPECT_EQ(pad()->getViewSize(), CRect(85, 77, 258, 250));
+    EXPECT_EQ(pad()->getXValue(), 1.f - p(3));
+    EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
+    EXPECT_EQ(display(1)->getViewSize(), CRect(248, 75, 288, 95));
+    EXPECT_EQ(display(2)->getViewSize(), CRect(248, 110, 288, 130));
+    EXPECT_EQ(display(4)->getViewSize(), CRect(42, 177, 82, 197));
+    EXPECT_EQ(shown(display(1)), "2.00");
+    EXPECT_EQ(shown(display(2)), "1.00");
+    EXPECT_EQ(display(1)->getFontColor(), MakeCColor(28, 174, 255, 255));
+    EXPECT_EQ(display(1)->getFont(), kNormalFontSmaller);
+    EXPECT_TRUE(display(1)->getTransparency());
+    EXPECT_EQ(nfcSwitch()->getTag(), 6);
+    EXPECT_EQ(nfcSwitch()->getViewSize(), CRect(50, 77, 74, 173));
+    EXPECT_EQ(nfcSwitch()->getValue(), 1.f - p(6));
+    char nfcText[64] = {};
+    effect->getParameterDisplay(6, nfcText);
+    EXPECT_EQ(shown(display(4)), nfcText);
+    EXPECT_EQ(editor->getKnobMode(), 0);
+    frame->redrawChanged();
+    EXPECT_TRUE(requests.empty());
 }
 
-TEST_F(EditorFixture, BitmapReferencesAcrossOpenAndClose) {
-  open();
-  CBitmap* padBitmap = pad()->getBackground();
-  CBitmap* handle = pad()->getHandleBitmap();
-  CBitmap* strip = nfcSwitch()->getBackground();
-  CBitmap* background = editor->getFrame()->getBackground();
-  EXPECT_EQ(padBitmap->getNbReference(), 1);  // the control's only
-  EXPECT_EQ(handle->getNbReference(), 1);
-  EXPECT_EQ(strip->getNbReference(), 1);
-  EXPECT_EQ(background->getNbReference(), 2);  // editor and frame
-  EXPECT_EQ(padBitmap->getWidth(), 173);
-  EXPECT_EQ(strip->getHeight(), 96 * 79);
-  padBitmap->remember();
-  editor->close();
-  EXPECT_EQ(padBitmap->getNbReference(), 1);  // only the test's now
-  padBitmap->forget();
-  EXPECT_EQ(background->getNbReference(), 1);
-  editor->close();  // twice is harmless
-  open();
-  open();  // opened again without a close: the first window goes
-  EXPECT_EQ(background->getNbReference(), 2);
+TEST_F(EditorFixture, BitmapReferencesAcrossOpenAndClose)
+{
+    open();
+    CBitmap* padBitmap = pad()->getBackground();
+    CBitmap* handle = pad()->getHandleBitmap();
+    CBitmap* strip = nfcSwitch()->getBackground();
+    CBitmap* background = editor->getFrame()->getBackground();
+    EXPECT_EQ(padBitmap->getNbReference(), 1); // the control's only
+    EXPECT_EQ(handle->getNbReference(), 1);
+    EXPECT_EQ(strip->getNbReference(), 1);
+    EXPECT_EQ(background->getNbReference(), 2); // editor and frame
+    EXPECT_EQ(padBitmap->getWidth(), 173);
+    EXPECT_EQ(strip->getHeight(), 96 * 79);
+    padBitmap->remember();
+    editor->close();
+    EXPECT_EQ(padBitmap->getNbReference(), 1); // only the test's now
+    padBitmap->forget();
+    EXPECT_EQ(background->getNbReference(), 1);
+    editor->close(); // twice is harmless
+    open();
+    open(); // opened again without a close: the first window goes
+    EXPECT_EQ(background->getNbReference(), 2);
 }
 
-TEST_F(EditorFixture, HostChangesWhileClosedShowAtTheNextOpen) {
-  effect->setParameter(0, 0.25f);  // closed: nothing to refresh, nothing breaks
-  effect->setParameter(6, 0.f);
-  editor->idle();
-  open();
-  EXPECT_EQ(pad()->getXValue(), 1.f - p(3));
-  EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
-  EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
+TEST_F(EditorFixture, HostChangesWhileClosedShowAtTheNextOpen)
+{
+    effect->setParameter(0, 0.25f); // closed: nothing to refresh, nothing breaks
+    effect->setParameter(6, 0.f);
+    editor->idle();
+    open();
+    EXPECT_EQ(pad()->getXValue(), 1.f - p(3));
+    EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
+    EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
 }
 
-TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts) {
-  effect->setParameter(2, 0.5f);
-  effect->setParameter(3, 0.5f);
-  CFrame* frame = open();
-  frame->redrawChanged();
-  // y alone: the pad follows at once.
-  effect->setParameter(3, 0.75f);
-  EXPECT_EQ(pad()->getXValue(), 0.25f);
-  EXPECT_EQ(display(2)->getValue(), 0.75f);
-  EXPECT_TRUE(pad()->isDirty());
-  frame->redrawChanged();
-  // Front at 4 m, then z up: the 4 m clamp pulls x in, and the pad shows it.
-  effect->setParameter(3, 0.5f);
-  effect->setParameter(2, 1.f);
-  effect->setParameter(4, 1.f);
-  EXPECT_LT(p(2), 1.f);
-  EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
-  EXPECT_EQ(display(1)->getValue(), p(2));
-  // A quarter turn keeps the pad's mean: it is still marked for redrawing.
-  effect->setParameter(4, 0.5f);
-  effect->setParameter(2, 1.f);
-  frame->redrawChanged();
-  effect->setParameter(0, 0.25f);
-  EXPECT_TRUE(pad()->isDirty());
-  frame->redrawChanged();
-  EXPECT_EQ(pad()->getHandlePosition().x, 85);
-  EXPECT_TRUE(requests.empty());
+TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts)
+{
+    effect->setParameter(2, 0.5f);
+    effect->setParameter(3, 0.5f);
+    CFrame* frame = open();
+    frame->redrawChanged();
+    // y alone: the pad follows at once.
+    effect->setParameter(3, 0.75f);
+    EXPECT_EQ(pad()->getXValue(), 0.25f);
+    EXPECT_EQ(display(2)->getValue(), 0.75f);
+    EXPECT_TRUE(pad()->isDirty());
+    frame->redrawChanged();
+    // Front at 4 m, then z up: the 4 m clamp pulls x in, and the pad shows it.
+    effect->setParameter(3, 0.5f);
+    effect->setParameter(2, 1.f);
+    effect->setParameter(4, 1.f);
+    EXPECT_LT(p(2), 1.f);
+    EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
+    EXPECT_EQ(display(1)->getValue(), p(2));
+    // A quarter turn keeps the pad's mean: it is still marked for redrawing.
+    effect->setParameter(4, 0.5f);
+    effect->setParameter(2, 1.f);
+    frame->redrawChanged();
+    effect->setParameter(0, 0.25f);
+    EXPECT_TRUE(pad()->isDirty());
+    frame->redrawChanged();
+    EXPECT_EQ(pad()->getHandlePosition().x, 85);
+    EXPECT_TRUE(requests.empty());
 }
 
 // The coordinate texts overlap the pad's right edge; the longest ones
 // ("-4.00") must still keep their glyphs off the pad.
-TEST_F(EditorFixture, CoordinateTextsStayOffThePad) {
-  effect->setParameter(2, 0.f);
-  effect->setParameter(3, 0.f);
-  CFrame* frame = open();
-  frame->redrawChanged();
-  EXPECT_EQ(shown(display(1))[0], '-');
-  auto isTextColour = [](unsigned rgb) {
-    return ((rgb >> 16) & 255) < 90 && ((rgb >> 8) & 255) > 130 && (rgb & 255) > 200;
-  };
-  int onPad = 0, beside = 0;
-  for (int i : {1, 2}) {
-    const CRect r = display(i)->getViewSize();
-    for (long y = r.top; y < r.bottom; ++y)
-      for (long x = r.left; x < r.right; ++x) {
-        const bool text = isTextColour(pixelAt(frame->getBackBuffer(), int(x), int(y)));
-        if (x < 258) onPad += text;
-        else beside += text;
-      }
-  }
-  EXPECT_EQ(onPad, 0);
-  EXPECT_GT(beside, 20);
+TEST_F(EditorFixture, CoordinateTextsStayOffThePad)
+{
+    effect->setParameter(2, 0.f);
+    effect->setParameter(3, 0.f);
+    CFrame* frame = open();
+    frame->redrawChanged();
+    EXPECT_EQ(shown(display(1))[0], '-');
+    auto isTextColour = [](unsigned rgb) {
+        return ((rgb >> 16) & 255) < 90 && ((rgb >> 8) & 255) > 130 && (rgb & 255) > 200;
+    };
+    int onPad = 0, beside = 0;
+    for (int i : {1, 2}) {
+        const CRect r = display(i)->getViewSize();
+        for (long y = r.top; y < r.bottom; ++y)
+            for (long x = r.left; x < r.right; ++x) {
+                const bool text = isTextColour(pixelAt(frame->getBackBuffer(), int(x), int(y)));
+                if (x < 258)
+                    onPad += text;
+                else
+                    beside += text;
+            }
+    }
+    EXPECT_EQ(onPad, 0);
+    EXPECT_GT(beside, 20);
 }
 
-TEST_F(EditorFixture, CompensationChangeMovesSwitchAndText) {
-  open();
-  effect->setParameter(6, 0.f);
-  EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
-  EXPECT_EQ(nfcSwitch()->currentSubImage(), 78);
-  EXPECT_EQ(display(4)->getValue(), 0.f);
-  effect->setParameter(6, 0.5f);
-  EXPECT_EQ(nfcSwitch()->currentSubImage(), 39);
+TEST_F(EditorFixture, CompensationChangeMovesSwitchAndText)
+{
+    open();
+    effect->setParameter(6, 0.f);
+    EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
+    EXPECT_EQ(nfcSwitch()->currentSubImage(), 78);
+    EXPECT_EQ(display(4)->getValue(), 0.f);
+    effect->setParameter(6, 0.5f);
+    EXPECT_EQ(nfcSwitch()->currentSubImage(), 39);
 }
 
-TEST_F(EditorFixture, DragThroughTheToolkitIsOneGestureWithPairedChanges) {
-  effect->setParameter(2, 0.5f);
-  effect->setParameter(3, 0.5f);
-  CFrame* frame = open();
-  frame->redrawChanged();
-  const CPoint h = pad()->getHandlePosition();
-  const CPoint grab(h.x + 7, h.y + 7);
-  ScriptedContext ctx(frame, {{grab, kLButton},
-                              {CPoint(grab.x + 10, grab.y), kLButton},
-                              {CPoint(grab.x + 10, grab.y), 0}});
-  CPoint where = grab;
-  pad()->mouse(&ctx, where, kLButton);
-  ASSERT_EQ(requests.size(), 6u);
-  EXPECT_EQ(requests.front(), "begin 2");
-  EXPECT_EQ(requests[1].substr(0, 11), "automate 3 ");
-  EXPECT_EQ(requests[2].substr(0, 11), "automate 2 ");
-  EXPECT_EQ(requests[3], sent(3, 1.f - 88.5f / 158.f));
-  EXPECT_EQ(requests[4], sent(2, 1.f - 78.5f / 158.f));
-  EXPECT_EQ(requests.back(), "end 2");
+TEST_F(EditorFixture, DragThroughTheToolkitIsOneGestureWithPairedChanges)
+{
+    effect->setParameter(2, 0.5f);
+    effect->setParameter(3, 0.5f);
+    CFrame* frame = open();
+    frame->redrawChanged();
+    const CPoint h = pad()->getHandlePosition();
+    const CPoint grab(h.x + 7, h.y + 7);
+    ScriptedContext ctx(
+        frame, {{grab, kLButton}, {CPoint(grab.x + 10, grab.y), kLButton}, {CPoint(grab.x + 10, grab.y), 0}});
+    CPoint where = grab;
+    pad()->mouse(&ctx, where, kLButton);
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(requests.front(), "begin 2");
+    EXPECT_EQ(requests[1].substr(0, 11), "automate 3 ");
+    EXPECT_EQ(requests[2].substr(0, 11), "automate 2 ");
+    EXPECT_EQ(requests[3], sent(3, 1.f - 88.5f / 158.f));
+    EXPECT_EQ(requests[4], sent(2, 1.f - 78.5f / 158.f));
+    EXPECT_EQ(requests.back(), "end 2");
 }
 
-TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely) {
-  CFrame* frame = open();
-  frame->redrawChanged();
-  const CPoint h = pad()->getHandlePosition();
-  NelTouchPad* tracked = pad();
-  // Closes, reopens and closes again from inside the drag.
-  onHostIdle = [this] {
-    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
-    effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.f);
-    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
-  };
-  ScriptedContext ctx(frame, {{CPoint(h.x + 7, h.y + 7), kLButton},
-                              {CPoint(h.x + 20, h.y + 7), kLButton},
-                              {CPoint(h.x + 20, h.y + 7), 0}});
-  CPoint where(h.x + 7, h.y + 7);
-  tracked->mouse(&ctx, where, kLButton);
-  onHostIdle = nullptr;
-  EXPECT_EQ(editor->getFrame(), nullptr);
-  EXPECT_EQ(requests.front(), "begin 2");
-  EXPECT_EQ(requests.back(), "end 2");
-  editor->idle();  // the retired frame goes now
-  open();
-  EXPECT_EQ(editor->getFrame()->getNbViews(), 5);
+TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely)
+{
+    CFrame* frame = open();
+    frame->redrawChanged();
+    const CPoint h = pad()->getHandlePosition();
+    NelTouchPad* tracked = pad();
+    // Closes, reopens and closes again from inside the drag.
+    onHostIdle = [this] {
+        effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
+        effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.f);
+        effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
+    };
+    ScriptedContext ctx(frame,
+                        {{CPoint(h.x + 7, h.y + 7), kLButton},
+                         {CPoint(h.x + 20, h.y + 7), kLButton},
+                         {CPoint(h.x + 20, h.y + 7), 0}});
+    CPoint where(h.x + 7, h.y + 7);
+    tracked->mouse(&ctx, where, kLButton);
+    onHostIdle = nullptr;
+    EXPECT_EQ(editor->getFrame(), nullptr);
+    EXPECT_EQ(requests.front(), "begin 2");
+    EXPECT_EQ(requests.back(), "end 2");
+    editor->idle(); // the retired frame goes now
+    open();
+    EXPECT_EQ(editor->getFrame()->getNbViews(), 5);
 }
 
-TEST_F(EditorFixture, DisplayCallbacksShowTheEffectsText) {
-  effect->setParameter(2, 0.8125f);  // x = 2.5 m
-  char text[CParamDisplay::kParamDisplayTextSize] = {};
-  x_display(0.f, text, effect);
-  EXPECT_STREQ(text, "2.50");
-  NFC_display(0.f, text, effect);
-  EXPECT_STREQ(text, "off");
-  y_display(0.9f, text, effect);  // the value given does not matter
-  char expected[64] = {};
-  effect->getParameterDisplay(3, expected);
-  EXPECT_STREQ(text, expected);
+TEST_F(EditorFixture, DisplayCallbacksShowTheEffectsText)
+{
+    effect->setParameter(2, 0.8125f); // x = 2.5 m
+    char text[CParamDisplay::kParamDisplayTextSize] = {};
+    x_display(0.f, text, effect);
+    EXPECT_STREQ(text, "2.50");
+    NFC_display(0.f, text, effect);
+    EXPECT_STREQ(text, "off");
+    y_display(0.9f, text, effect); // the value given does not matter
+    char expected[64] = {};
+    effect->getParameterDisplay(3, expected);
+    EXPECT_STREQ(text, expected);
 }
 
-TEST(EditorLifetime, EffectDestroyedWithTheWindowOpen) {
-  auto* effect = new NelAmbiEncEdit(recordingHost);
-  effect->getEditor()->open(nullptr);
-  delete effect;  // the editor and its frame go with it
-  SUCCEED();
+TEST(EditorLifetime, EffectDestroyedWithTheWindowOpen)
+{
+    auto* effect = new NelAmbiEncEdit(recordingHost);
+    effect->getEditor()->open(nullptr);
+    delete effect; // the editor and its frame go with it
+    SUCCEED();
 }
 
-}  // namespace
+} // namespace

@@ -3,8 +3,8 @@
 // reaches it (edit gestures and value changes) and answers commands on
 // standard input: "where", "shot PATH", "destroy-in-drag" (destroys the
 // host window from the host's idle during the next drag, as a host closing
-// its window mid-gesture does), "quit" (or end of input). With --bad-parent it only tries to open a frame in a window that
-// does not exist and reports whether that opened.
+// its window mid-gesture does), "quit" (or end of input). With --bad-parent it only tries to open a frame in
+// a window that does not exist and reports whether that opened.
 
 #include "editor/NelTouchPad.h"
 #include "resources/EditorBitmaps.h"
@@ -28,120 +28,133 @@ namespace {
 using namespace EditorLayout;
 
 struct Probe : VSTGUIEditorInterface, CControlListener {
-  void doIdleStuff() override {
-    frame->updateWhileTracking();
-    if (destroyInDrag) destroyHostWindow();
-    serviceHostWindow();
-    frame->syncAfterHostIdle();
-  }
-  void destroyHostWindow() {
-    destroyInDrag = false;
-    if (!top) return;
-    XDestroyWindow(display, top);
-    XSync(display, False);
-    top = 0;
-    std::printf("destroyed\n");
-  }
-  void beginEdit(long index) override { std::printf("begin %ld\n", index); }
-  void endEdit(long index) override { std::printf("end %ld\n", index); }
-  void valueChanged(CControl* c) override {
-    auto* p = static_cast<NelTouchPad*>(c);
-    std::printf("changed %.6f %.6f\n", p->getXValue(), p->getYValue());
-  }
-  void serviceHostWindow() {
-    while (XPending(display)) {
-      XEvent e;
-      XNextEvent(display, &e);
+    void doIdleStuff() override
+    {
+        frame->updateWhileTracking();
+        if (destroyInDrag)
+            destroyHostWindow();
+        serviceHostWindow();
+        frame->syncAfterHostIdle();
     }
-  }
+    void destroyHostWindow()
+    {
+        destroyInDrag = false;
+        if (!top)
+            return;
+        XDestroyWindow(display, top);
+        XSync(display, False);
+        top = 0;
+        std::printf("destroyed\n");
+    }
+    void beginEdit(long index) override { std::printf("begin %ld\n", index); }
+    void endEdit(long index) override { std::printf("end %ld\n", index); }
+    void valueChanged(CControl* c) override
+    {
+        auto* p = static_cast<NelTouchPad*>(c);
+        std::printf("changed %.6f %.6f\n", p->getXValue(), p->getYValue());
+    }
+    void serviceHostWindow()
+    {
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+        }
+    }
 
-  Display* display = nullptr;
-  Window top = 0;
-  bool destroyInDrag = false;
-  CFrame* frame = nullptr;
-  NelTouchPad* pad = nullptr;
+    Display* display = nullptr;
+    Window top = 0;
+    bool destroyInDrag = false;
+    CFrame* frame = nullptr;
+    NelTouchPad* pad = nullptr;
 };
 
-bool handleCommand(Probe& probe, const std::string& line) {
-  if (line == "quit") return false;
-  if (line == "destroy-in-drag") probe.destroyInDrag = true;
-  if (line == "where") {
-    const CPoint h = probe.pad->getHandlePosition();
-    std::printf("handle %ld %ld %.6f %.6f\n", h.x, h.y, probe.pad->getXValue(),
-                probe.pad->getYValue());
-  } else if (line.rfind("shot ", 0) == 0) {
-    std::printf("shot %s\n", captureWindowPng(probe.top, line.substr(5).c_str()) ? "ok" : "failed");
-  }
-  return true;
+bool handleCommand(Probe& probe, const std::string& line)
+{
+    if (line == "quit")
+        return false;
+    if (line == "destroy-in-drag")
+        probe.destroyInDrag = true;
+    if (line == "where") {
+        const CPoint h = probe.pad->getHandlePosition();
+        std::printf("handle %ld %ld %.6f %.6f\n", h.x, h.y, probe.pad->getXValue(), probe.pad->getYValue());
+    } else if (line.rfind("shot ", 0) == 0) {
+        std::printf("shot %s\n", captureWindowPng(probe.top, line.substr(5).c_str()) ? "ok" : "failed");
+    }
+    return true;
 }
 
-}  // namespace
+} // namespace
 
 // X reports the bad window id as an error; the frame must take that as a
 // failure to open instead of letting Xlib end the process.
-int openInMissingWindow() {
-  const unsigned long noSuchWindow = 0x3fffff;
-  CFrame frame(CRect(0, 0, 10, 10), reinterpret_cast<void*>(uintptr_t(noSuchWindow)), nullptr);
-  frame.idle();
-  std::printf("open %d\n", frame.isOpen() ? 1 : 0);
-  return 0;
+int openInMissingWindow()
+{
+    const unsigned long noSuchWindow = 0x3fffff;
+    CFrame frame(CRect(0, 0, 10, 10), reinterpret_cast<void*>(uintptr_t(noSuchWindow)), nullptr);
+    frame.idle();
+    std::printf("open %d\n", frame.isOpen() ? 1 : 0);
+    return 0;
 }
 
-int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (argc > 1 && std::string(argv[1]) == "--bad-parent") return openInMissingWindow();
-  Probe probe;
-  probe.display = XOpenDisplay(nullptr);
-  if (!probe.display) {
-    std::printf("no display\n");
-    return 1;
-  }
-  Display* d = probe.display;
-  const Window top = probe.top = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, kWindowWidth,
-                                         kWindowHeight, 0, 0, 0);
-  XSelectInput(d, top, StructureNotifyMask);
-  XMapWindow(d, top);
-  XSync(d, False);  // the frame's own connection must see the window
-
-  installEditorBitmaps();
-  probe.frame = new CFrame(CRect(0, 0, kWindowWidth, kWindowHeight),
-                           reinterpret_cast<void*>(uintptr_t(top)), &probe);
-  CBitmap* background = new CBitmap(CResourceDescription(kBackgroundBitmap));
-  CBitmap* padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
-  CBitmap* handle = new CBitmap(CResourceDescription(kHandleBitmap));
-  probe.frame->setBackground(background);
-  probe.pad = new NelTouchPad(CRect(kPadLeft, kPadTop, kPadRight, kPadBottom), &probe, 2,
-                              padBitmap, handle, CPoint(0, 0));
-  probe.frame->addView(probe.pad);
-  background->forget();
-  padBitmap->forget();
-  handle->forget();
-
-  probe.frame->idle();
-  std::printf("window %lu\n", probe.frame->getWindowId());
-  const CPoint h = probe.pad->getHandlePosition();
-  std::printf("ready %ld %ld\n", h.x, h.y);
-
-  std::string pending;
-  bool running = true;
-  while (running) {
-    pollfd in{0, POLLIN, 0};
-    if (::poll(&in, 1, 30) > 0) {
-      char buf[512];
-      const ssize_t n = ::read(0, buf, sizeof buf);
-      if (n <= 0) break;
-      pending.append(buf, size_t(n));
-      size_t nl;
-      while (running && (nl = pending.find('\n')) != std::string::npos) {
-        running = handleCommand(probe, pending.substr(0, nl));
-        pending.erase(0, nl + 1);
-      }
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc > 1 && std::string(argv[1]) == "--bad-parent")
+        return openInMissingWindow();
+    Probe probe;
+    probe.display = XOpenDisplay(nullptr);
+    if (!probe.display) {
+        std::printf("no display\n");
+        return 1;
     }
+    Display* d = probe.display;
+    const Window top = probe.top =
+        XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, kWindowWidth, kWindowHeight, 0, 0, 0);
+    XSelectInput(d, top, StructureNotifyMask);
+    XMapWindow(d, top);
+    XSync(d, False); // the frame's own connection must see the window
+
+    installEditorBitmaps();
+    probe.frame =
+        new CFrame(CRect(0, 0, kWindowWidth, kWindowHeight), reinterpret_cast<void*>(uintptr_t(top)), &probe);
+    CBitmap* background = new CBitmap(CResourceDescription(kBackgroundBitmap));
+    CBitmap* padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
+    CBitmap* handle = new CBitmap(CResourceDescription(kHandleBitmap));
+    probe.frame->setBackground(background);
+    probe.pad = new NelTouchPad(CRect(kPadLeft, kPadTop, kPadRight, kPadBottom), &probe, 2, padBitmap, handle,
+                                CPoint(0, 0));
+    probe.frame->addView(probe.pad);
+    background->forget();
+    padBitmap->forget();
+    handle->forget();
+
     probe.frame->idle();
-    probe.serviceHostWindow();
-  }
-  delete probe.frame;
-  if (probe.top) XDestroyWindow(d, probe.top);
-  XCloseDisplay(d);
-  return 0;
+    std::printf("window %lu\n", probe.frame->getWindowId());
+    const CPoint h = probe.pad->getHandlePosition();
+    std::printf("ready %ld %ld\n", h.x, h.y);
+
+    std::string pending;
+    bool running = true;
+    while (running) {
+        pollfd in{0, POLLIN, 0};
+        if (::poll(&in, 1, 30) > 0) {
+            char buf[512];
+            const ssize_t n = ::read(0, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            pending.append(buf, size_t(n));
+            size_t nl;
+            while (running && (nl = pending.find('\n')) != std::string::npos) {
+                running = handleCommand(probe, pending.substr(0, nl));
+                pending.erase(0, nl + 1);
+            }
+        }
+        probe.frame->idle();
+        probe.serviceHostWindow();
+    }
+    delete probe.frame;
+    if (probe.top)
+        XDestroyWindow(d, probe.top);
+    XCloseDisplay(d);
+    return 0;
 }

@@ -47,8 +47,8 @@ TEST(EffectRecord, IdentityAsTheHostSeesIt)
     EXPECT_EQ(r.numParams, 7);
     EXPECT_EQ(r.numInputs, 1);
     EXPECT_EQ(r.numOutputs, 7);
-    EXPECT_EQ(r.flags, VELMORA_PLUGIN_HAS_EDITOR ? effFlagsCanReplacing | effFlagsHasEditor
-                                                 : effFlagsCanReplacing);
+    EXPECT_EQ(r.flags,
+              VELMORA_PLUGIN_HAS_EDITOR ? effFlagsCanReplacing | effFlagsHasEditor : effFlagsCanReplacing);
     EXPECT_EQ(r.initialDelay, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
     EXPECT_EQ(r.version, 1);
@@ -131,9 +131,8 @@ TEST(EffectParameters, ValueTexts)
         float value;
         const char* text;
     } cases[] = {
-        {5, 0.0f, "off"},  {5, 1.0f, "0.00"},   {6, 0.0f, "0.50"},  {6, 1.0f, "off"},
-        {0, 0.25f, "90"},  {1, 0.0f, "-90"},    {1, 0.5f, "0"},     {5, 0.675f, "1.29"},
-        {0, 0.999999f, "360"},
+        {5, 0.0f, "off"}, {5, 1.0f, "0.00"}, {6, 0.0f, "0.50"},   {6, 1.0f, "off"},      {0, 0.25f, "90"},
+        {1, 0.0f, "-90"}, {1, 0.5f, "0"},    {5, 0.675f, "1.29"}, {0, 0.999999f, "360"},
     };
     for (const Case& c : cases) {
         LoadedEffect fx;
@@ -155,7 +154,8 @@ TEST(EffectParameters, ValueTextsFitTheDisplayWhateverTheValue)
             LoadedEffect fx;
             fx.set(index, v);
             for (int shown = 0; shown < 7; ++shown)
-                EXPECT_LE(fx.display(shown).size(), 8u) << "set " << index << " = " << v << ", shown " << shown;
+                EXPECT_LE(fx.display(shown).size(), 8u)
+                    << "set " << index << " = " << v << ", shown " << shown;
         }
     }
 }
@@ -164,7 +164,7 @@ TEST(EffectParameters, ThePolarAndRectangularViewsMoveTogether)
 {
     LoadedEffect fx;
     fx.set(2, 1.0f);
-    fx.set(3, 1.0f);  // outside the 4 m circle: pulled back along its direction
+    fx.set(3, 1.0f); // outside the 4 m circle: pulled back along its direction
     EXPECT_NEAR(fx.get(2), 0.8535534f, 1e-6);
     EXPECT_NEAR(fx.get(3), 0.8535534f, 1e-6);
     EXPECT_NEAR(fx.get(0), 0.125f, 1e-6);
@@ -172,13 +172,13 @@ TEST(EffectParameters, ThePolarAndRectangularViewsMoveTogether)
 
     fx.set(2, 0.5f);
     fx.set(3, 0.5f);
-    fx.set(4, 0.5f);  // the origin
+    fx.set(4, 0.5f); // the origin
     EXPECT_EQ(fx.get(0), 0.0f);
     EXPECT_EQ(fx.get(1), 0.5f);
     EXPECT_EQ(fx.get(5), 1.0f);
 
-    fx.set(0, 0.25f);  // azimuth 90 degrees at distance 0 stays at the origin
-    fx.set(5, 0.5f);   // 2 m
+    fx.set(0, 0.25f); // azimuth 90 degrees at distance 0 stays at the origin
+    fx.set(5, 0.5f); // 2 m
     EXPECT_NEAR(fx.get(2), 0.5f, 1e-6);
     EXPECT_NEAR(fx.get(3), 0.75f, 1e-6);
 }
@@ -188,14 +188,14 @@ TEST(EffectParameters, ThePolarAndRectangularViewsMoveTogether)
 TEST(EffectParameters, FiniteValuesOutsideTheRangeAreMappedNotClamped)
 {
     LoadedEffect fx;
-    fx.set(6, -0.1f);  // 0.15 m
+    fx.set(6, -0.1f); // 0.15 m
     EXPECT_EQ(fx.display(6), "0.15");
     EXPECT_NEAR(fx.get(6), -0.1f, 1e-6);
-    fx.set(5, 1.25f);  // -1 m: the source goes through the centre to behind
+    fx.set(5, 1.25f); // -1 m: the source goes through the centre to behind
     EXPECT_EQ(fx.display(5), "-1.00");
     EXPECT_EQ(fx.display(2), "-1.00");
     EXPECT_FLOAT_EQ(fx.get(5), 1.25f);
-    fx.set(0, 1.25f);  // 450 degrees
+    fx.set(0, 1.25f); // 450 degrees
     EXPECT_EQ(fx.display(0), "450");
 }
 
@@ -231,7 +231,7 @@ TEST(EffectAudio, FirstBlockStartsAtTheTargetGains)
 TEST(EffectAudio, InteriorLawThroughTheParameters)
 {
     LoadedEffect fx;
-    fx.set(2, 0.75f);  // x = 2 m, compensation off: each order scaled by (2/4)^m
+    fx.set(2, 0.75f); // x = 2 m, compensation off: each order scaled by (2/4)^m
     fx.dispatch(effMainsChanged, 0, 1);
     const auto out = fx.run(ones(2));
     const float targets[] = {kW, 0.5f, 0.0f, 0.25f, 0.0f, 0.125f, 0.0f};
@@ -244,7 +244,7 @@ TEST(EffectAudio, AccumulatingEntryOverwritesLikeReplacing)
     LoadedEffect a, b;
     for (LoadedEffect* fx : {&a, &b}) {
         fx->dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        fx->set(6, 0.3f);  // compensation on, so the filters run too
+        fx->set(6, 0.3f); // compensation on, so the filters run too
         fx->set(2, 0.7f);
         fx->set(3, 0.2f);
         fx->dispatch(effMainsChanged, 0, 1);
@@ -276,8 +276,8 @@ TEST(EffectAudio, BadSampleRatesAreIgnored)
         e->set(6, 0.2f);
         e->set(5, 0.8f);
     }
-    for (float rate : {0.0f, -48000.0f, std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity()})
+    for (float rate :
+         {0.0f, -48000.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         fx.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
     for (int block = 0; block < 4; ++block) {
         const auto input = noise(256);
@@ -355,7 +355,7 @@ TEST(EffectPrograms, RecallTakesItsDirectionFromTheRectangularSlots)
     fx.set(2, 0.5f);
     fx.set(3, 0.5f);
     fx.set(4, 0.5f);
-    fx.set(5, 0.5f);  // 2 m
+    fx.set(5, 0.5f); // 2 m
     fx.dispatch(effSetProgram, 0, 0);
     fx.dispatch(effSetProgram, 0, 5);
     EXPECT_EQ(fx.display(0), "0");

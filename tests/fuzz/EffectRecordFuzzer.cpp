@@ -18,9 +18,9 @@ extern "C" AEffect* VSTPluginMain(audioMasterCallback hostCallback) noexcept;
 
 namespace {
 
-constexpr size_t kTextBuffer = 256;    // what hosts give
-constexpr size_t kLongestText = 64;    // the pin labels' limit, terminator included
-constexpr size_t kLongestValueText = 9;  // eight characters and the terminator
+constexpr size_t kTextBuffer = 256; // what hosts give
+constexpr size_t kLongestText = 64; // the pin labels' limit, terminator included
+constexpr size_t kLongestValueText = 9; // eight characters and the terminator
 constexpr int kMaxFrames = 1024;
 constexpr int kOutputs = 7;
 constexpr unsigned char kUntouched = 0xA5;
@@ -49,10 +49,23 @@ private:
     size_t left;
 };
 
-const float kInterestingValues[] = {0.0f, 1.0f, 0.5f, -0.0f, 0.25f, 0.75f, 1e-30f, -1.0f, 2.0f, 1e6f, -1e6f,
-                                    3e38f, std::numeric_limits<float>::quiet_NaN(),
+const float kInterestingValues[] = {0.0f,
+                                    1.0f,
+                                    0.5f,
+                                    -0.0f,
+                                    0.25f,
+                                    0.75f,
+                                    1e-30f,
+                                    -1.0f,
+                                    2.0f,
+                                    1e6f,
+                                    -1e6f,
+                                    3e38f,
+                                    std::numeric_limits<float>::quiet_NaN(),
                                     std::numeric_limits<float>::infinity(),
-                                    -std::numeric_limits<float>::infinity(), 0.142857f, 0.9999999f};
+                                    -std::numeric_limits<float>::infinity(),
+                                    0.142857f,
+                                    0.9999999f};
 
 float takeValue(Bytes& in)
 {
@@ -75,10 +88,8 @@ bool isTextRequest(VstInt32 opcode)
     case effGetEffectName:
     case effGetVendorString:
     case effGetProductString:
-    case effShellGetNextPlugin:
-        return true;
-    default:
-        return false;
+    case effShellGetNextPlugin: return true;
+    default: return false;
     }
 }
 
@@ -103,8 +114,10 @@ public:
     void request(Bytes& in)
     {
         const VstInt32 opcode = static_cast<VstInt32>(in.take<uint8_t>() % 102) - 1;
-        const VstInt32 index = in.take<uint8_t>() < 200 ? static_cast<int8_t>(in.take<uint8_t>()) : in.take<VstInt32>();
-        VstIntPtr value = in.take<uint8_t>() < 200 ? static_cast<int8_t>(in.take<uint8_t>()) : in.take<VstIntPtr>();
+        const VstInt32 index =
+            in.take<uint8_t>() < 200 ? static_cast<int8_t>(in.take<uint8_t>()) : in.take<VstInt32>();
+        VstIntPtr value =
+            in.take<uint8_t>() < 200 ? static_cast<int8_t>(in.take<uint8_t>()) : in.take<VstIntPtr>();
         const float opt = takeValue(in);
 
         alignas(16) unsigned char buffer[kTextBuffer];
@@ -122,11 +135,11 @@ public:
         if (opcode == effSetSpeakerArrangement || opcode == effGetSpeakerArrangement)
             value = reinterpret_cast<VstIntPtr>(second);
         if (opcode == effEditOpen)
-            ptr = nullptr;  // no parent window to give
+            ptr = nullptr; // no parent window to give
 
         effect->dispatcher(effect, opcode, index, value, ptr, opt);
         if (opcode == effClose) {
-            effect = nullptr;  // the record went with the effect
+            effect = nullptr; // the record went with the effect
             start();
             return;
         }
@@ -164,7 +177,7 @@ public:
         for (int c = 0; c < kOutputs; ++c) {
             outs[c] = outputs[c];
             for (int i = 0; i < frames; ++i)
-                outputs[c][i] = 1234.5f;  // the accumulating entry must overwrite this too
+                outputs[c][i] = 1234.5f; // the accumulating entry must overwrite this too
         }
         if (kind & 32)
             effect->process(effect, inputs, outs, frames);
@@ -199,15 +212,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Session session;
     while (!in.empty()) {
         switch (in.take<uint8_t>() % 3) {
-        case 0:
-            session.request(in);
-            break;
-        case 1:
-            session.parameter(in);
-            break;
-        default:
-            session.process(in);
-            break;
+        case 0: session.request(in); break;
+        case 1: session.parameter(in); break;
+        default: session.process(in); break;
         }
     }
     return 0;

@@ -41,7 +41,8 @@ TEST(ParameterResolver, OwnParametersTakeTheirUnits)
 
 TEST(ParameterResolver, BadNamesAndValuesSayWhatIsWrong)
 {
-    EXPECT_NE(errorOf([] { own.assignment("height=2"); }).find("unknown parameter 'height'"), std::string::npos);
+    EXPECT_NE(errorOf([] { own.assignment("height=2"); }).find("unknown parameter 'height'"),
+              std::string::npos);
     EXPECT_NE(errorOf([] { own.assignment("azimuth=400"); }).find("out of range 0..360 degrees"),
               std::string::npos);
     EXPECT_NE(errorOf([] { own.assignment("compensation=0.2"); }).find("out of range 0.5..4 m"),
@@ -57,7 +58,8 @@ TEST(ParameterResolver, OtherPluginsUseTheirOwnNamesAndNormalisedValues)
     const ParameterResolver other(false, {"Gain", "Dry/Wet"});
     EXPECT_EQ(other.assignment("dry/wet=0.4").index, 1);
     EXPECT_FLOAT_EQ(other.assignment("GAIN=0.25").normalised, 0.25f);
-    EXPECT_NE(errorOf([&] { other.assignment("azimuth=0.5"); }).find("known: gain, dry/wet"), std::string::npos);
+    EXPECT_NE(errorOf([&] { other.assignment("azimuth=0.5"); }).find("known: gain, dry/wet"),
+              std::string::npos);
     EXPECT_NE(errorOf([&] { other.assignment("gain=2"); }).find("out of range 0..1"), std::string::npos);
 }
 
@@ -78,8 +80,8 @@ TEST(Automation, ParsesSortsAndSkipsComments)
 
 TEST(Automation, ABadLineIsReportedWithItsNumber)
 {
-    const char* bad[] = {"1.0 azimuth\n", "soon azimuth 3\n", "-1 azimuth 3\n", "1 azimuth 3 4\n",
-                         "1 bogus 3\n", "1 azimuth 500\n"};
+    const char* bad[] = {"1.0 azimuth\n",   "soon azimuth 3\n", "-1 azimuth 3\n",
+                         "1 azimuth 3 4\n", "1 bogus 3\n",      "1 azimuth 500\n"};
     for (const char* line : bad) {
         std::istringstream text(std::string("0 azimuth 0\n# fine\n") + line);
         const std::string error = errorOf([&] { Automation::parse(text, "moves.txt", own); });
@@ -103,8 +105,10 @@ TEST(CommandLine, OptionsFlagsAndPositionals)
     EXPECT_EQ(line.integer("block", 64, 1, 1024), 128);
     EXPECT_EQ(line.integer("absent", 64, 1, 1024), 64);
 
-    EXPECT_NE(errorOf([] { CommandLine({"--bogus"}, {}, {}); }).find("unknown option --bogus"), std::string::npos);
-    EXPECT_NE(errorOf([] { CommandLine({"--block"}, {"block"}, {}); }).find("needs a value"), std::string::npos);
+    EXPECT_NE(errorOf([] { CommandLine({"--bogus"}, {}, {}); }).find("unknown option --bogus"),
+              std::string::npos);
+    EXPECT_NE(errorOf([] { CommandLine({"--block"}, {"block"}, {}); }).find("needs a value"),
+              std::string::npos);
     const CommandLine zero({"--block", "0"}, {"block"}, {});
     EXPECT_NE(errorOf([&] { zero.integer("block", 64, 1, 1024); }).find("from 1 to 1024"), std::string::npos);
 }

@@ -22,7 +22,7 @@ constexpr float kW = 0.70710677f;
 
 struct Result {
     int status;
-    std::string output;  // standard output and error together
+    std::string output; // standard output and error together
 };
 
 class VelmoraTest : public ::testing::Test {
@@ -40,7 +40,8 @@ protected:
     Result velmora(const std::string& arguments) const
     {
         const std::string log = path("log.txt");
-        const int status = std::system(("'" VELMORA_PROGRAM "' " + arguments + " >'" + log + "' 2>&1").c_str());
+        const int status =
+            std::system(("'" VELMORA_PROGRAM "' " + arguments + " >'" + log + "' 2>&1").c_str());
         std::ifstream in(log);
         std::stringstream text;
         text << in.rdbuf();
@@ -152,7 +153,8 @@ TEST_F(VelmoraTest, HeaderlessInputAtTheGivenRate)
     const auto in = tone(500);
     {
         std::ofstream raw(path("in.raw"), std::ios::binary);
-        raw.write(reinterpret_cast<const char*>(in.data()), static_cast<std::streamsize>(in.size() * sizeof(float)));
+        raw.write(reinterpret_cast<const char*>(in.data()),
+                  static_cast<std::streamsize>(in.size() * sizeof(float)));
     }
     const Result result = velmora("render " + path("in.raw") + " " + path("out.amb") +
                                   " --rate 44100 --set distance=off --set y=-4 --program 2");
@@ -175,7 +177,7 @@ TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
     ASSERT_EQ(result.status, 0) << result.output;
     SF_INFO info;
     const auto out = readSound("out.amb", info);
-    const size_t change = 12000;  // 0.25 s, a multiple of the block
+    const size_t change = 12000; // 0.25 s, a multiple of the block
     EXPECT_FLOAT_EQ(out[(change - 1) * 7 + 1], 1.0f);
     EXPECT_LT(out[change * 7 + 1], 1.0f);
     EXPECT_GT(out[change * 7 + 1], 0.99f) << "the gain glides rather than jumps";
@@ -273,9 +275,9 @@ TEST_F(VelmoraTest, InfoShowsWhatAHostSees)
 {
     const Result result = velmora("info");
     ASSERT_EQ(result.status, 0) << result.output;
-    for (const char* expected : {"Corvane Velmora XY 3 - 2d", "CorVane", "Nb2q", "Mono Input", "W X Y U V P Q",
-                                 "\"Compensation Distance\"", "off", "\"Prog 16\"", "category   0 (not given)",
-                                 "--set distance=0..4|off"})
+    for (const char* expected : {"Corvane Velmora XY 3 - 2d", "CorVane", "Nb2q", "Mono Input",
+                                 "W X Y U V P Q", "\"Compensation Distance\"", "off", "\"Prog 16\"",
+                                 "category   0 (not given)", "--set distance=0..4|off"})
         EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
 }
 

@@ -11,8 +11,7 @@
 
 namespace {
 
-enum class Treatment
-{
+enum class Treatment {
     Ignored,
     AsIs,
     NonZeroIsTrue,
@@ -33,14 +32,12 @@ VstIntPtr asInt(bool value)
     return value ? 1 : 0;
 }
 
-template <typename T>
-VstIntPtr asInt(T* pointer)
+template <typename T> VstIntPtr asInt(T* pointer)
 {
     return reinterpret_cast<VstIntPtr>(pointer);
 }
 
-struct Service
-{
+struct Service {
     const char* name;
     std::function<VstIntPtr(ProbeEffect&)> call;
     HostRequest request; // effect left null: the test fills in the record
@@ -58,17 +55,29 @@ const std::vector<Service>& services()
 {
     using T = Treatment;
     static const std::vector<Service> table = {
-        {"setParameterAutomated", [](ProbeEffect& e) { e.setParameterAutomated(2, 0.5f); return VstIntPtr(0); },
+        {"setParameterAutomated",
+         [](ProbeEffect& e) {
+             e.setParameterAutomated(2, 0.5f);
+             return VstIntPtr(0);
+         },
          req(audioMasterAutomate, 2, 0, nullptr, 0.5f), T::Ignored, 0},
         {"getCurrentUniqueId", [](ProbeEffect& e) { return VstIntPtr(e.getCurrentUniqueId()); },
          req(audioMasterCurrentId), T::AsIs, 0},
-        {"masterIdle", [](ProbeEffect& e) { e.masterIdle(); return VstIntPtr(0); },
+        {"masterIdle",
+         [](ProbeEffect& e) {
+             e.masterIdle();
+             return VstIntPtr(0);
+         },
          req(audioMasterIdle), T::Ignored, 0},
         {"isInputConnected", [](ProbeEffect& e) { return asInt(e.__isInputConnectedDeprecated(3)); },
          req(audioMasterPinConnected, 3, 0), T::ZeroIsTrue, 1},
         {"isOutputConnected", [](ProbeEffect& e) { return asInt(e.__isOutputConnectedDeprecated(5)); },
          req(audioMasterPinConnected, 5, 1), T::ZeroIsTrue, 1},
-        {"wantEvents", [](ProbeEffect& e) { e.__wantEventsDeprecated(7); return VstIntPtr(0); },
+        {"wantEvents",
+         [](ProbeEffect& e) {
+             e.__wantEventsDeprecated(7);
+             return VstIntPtr(0);
+         },
          req(audioMasterWantMidi, 0, 7), T::Ignored, 0},
         {"getTimeInfo", [](ProbeEffect& e) { return asInt(e.getTimeInfo(0x200)); },
          req(audioMasterGetTime, 0, 0x200), T::AsIs, 0},
@@ -76,14 +85,16 @@ const std::vector<Service>& services()
          req(audioMasterProcessEvents, 0, 0, &events), T::OnlyOneIsTrue, 0},
         {"tempoAt", [](ProbeEffect& e) { return VstIntPtr(e.__tempoAtDeprecated(99)); },
          req(audioMasterTempoAt, 0, 99), T::AsIs, 0},
-        {"getNumAutomatableParameters", [](ProbeEffect& e) { return VstIntPtr(e.__getNumAutomatableParametersDeprecated()); },
+        {"getNumAutomatableParameters",
+         [](ProbeEffect& e) { return VstIntPtr(e.__getNumAutomatableParametersDeprecated()); },
          req(audioMasterGetNumAutomatableParameters), T::AsIs, 0},
-        {"getParameterQuantization", [](ProbeEffect& e) { return VstIntPtr(e.__getParameterQuantizationDeprecated()); },
+        {"getParameterQuantization",
+         [](ProbeEffect& e) { return VstIntPtr(e.__getParameterQuantizationDeprecated()); },
          req(audioMasterGetParameterQuantization), T::AsIs, 0},
-        {"ioChanged", [](ProbeEffect& e) { return asInt(e.ioChanged()); },
-         req(audioMasterIOChanged), T::NonZeroIsTrue, 0},
-        {"needIdle", [](ProbeEffect& e) { return asInt(e.__needIdleDeprecated()); },
-         req(audioMasterNeedIdle), T::NonZeroIsTrue, 0},
+        {"ioChanged", [](ProbeEffect& e) { return asInt(e.ioChanged()); }, req(audioMasterIOChanged),
+         T::NonZeroIsTrue, 0},
+        {"needIdle", [](ProbeEffect& e) { return asInt(e.__needIdleDeprecated()); }, req(audioMasterNeedIdle),
+         T::NonZeroIsTrue, 0},
         {"sizeWindow", [](ProbeEffect& e) { return asInt(e.sizeWindow(300, 200)); },
          req(audioMasterSizeWindow, 300, 200), T::NonZeroIsTrue, 0},
         {"getInputLatency", [](ProbeEffect& e) { return VstIntPtr(e.getInputLatency()); },
@@ -94,7 +105,8 @@ const std::vector<Service>& services()
          req(audioMasterGetPreviousPlug), T::AsIs, 0},
         {"getNextPlug", [](ProbeEffect& e) { return asInt(e.__getNextPlugDeprecated(4)); },
          req(audioMasterGetNextPlug), T::AsIs, 0},
-        {"willProcessReplacing", [](ProbeEffect& e) { return VstIntPtr(e.__willProcessReplacingDeprecated()); },
+        {"willProcessReplacing",
+         [](ProbeEffect& e) { return VstIntPtr(e.__willProcessReplacingDeprecated()); },
          req(audioMasterWillReplaceOrAccumulate), T::AsIs, 0},
         {"getCurrentProcessLevel", [](ProbeEffect& e) { return VstIntPtr(e.getCurrentProcessLevel()); },
          req(audioMasterGetCurrentProcessLevel), T::AsIs, 0},
@@ -102,19 +114,27 @@ const std::vector<Service>& services()
          req(audioMasterGetAutomationState), T::AsIs, 0},
         {"offlineStart", [](ProbeEffect& e) { return asInt(e.offlineStart(&audioFile, 3, 2)); },
          req(audioMasterOfflineStart, 2, 3, &audioFile), T::NonZeroIsTrue, 0},
-        {"offlineRead source", [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflinePeaks, true)); },
+        {"offlineRead source",
+         [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflinePeaks, true)); },
          req(audioMasterOfflineRead, 1, kVstOfflinePeaks, &offlineTask), T::NonZeroIsTrue, 0},
-        {"offlineRead destination", [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflineCursor, false)); },
+        {"offlineRead destination",
+         [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflineCursor, false)); },
          req(audioMasterOfflineRead, 0, kVstOfflineCursor, &offlineTask), T::NonZeroIsTrue, 0},
-        {"offlineWrite", [](ProbeEffect& e) { return asInt(e.offlineWrite(&offlineTask, kVstOfflineMarker)); },
+        {"offlineWrite",
+         [](ProbeEffect& e) { return asInt(e.offlineWrite(&offlineTask, kVstOfflineMarker)); },
          req(audioMasterOfflineWrite, 0, kVstOfflineMarker, &offlineTask), T::NonZeroIsTrue, 0},
         {"offlineGetCurrentPass", [](ProbeEffect& e) { return asInt(e.offlineGetCurrentPass()); },
          req(audioMasterOfflineGetCurrentPass), T::NonZeroIsTrue, 0},
         {"offlineGetCurrentMetaPass", [](ProbeEffect& e) { return asInt(e.offlineGetCurrentMetaPass()); },
          req(audioMasterOfflineGetCurrentMetaPass), T::NonZeroIsTrue, 0},
-        {"setOutputSamplerate", [](ProbeEffect& e) { e.__setOutputSamplerateDeprecated(22050.0f); return VstIntPtr(0); },
+        {"setOutputSamplerate",
+         [](ProbeEffect& e) {
+             e.__setOutputSamplerateDeprecated(22050.0f);
+             return VstIntPtr(0);
+         },
          req(audioMasterSetOutputSampleRate, 0, 0, nullptr, 22050.0f), T::Ignored, 0},
-        {"getOutputSpeakerArrangement", [](ProbeEffect& e) { return asInt(e.__getOutputSpeakerArrangementDeprecated()); },
+        {"getOutputSpeakerArrangement",
+         [](ProbeEffect& e) { return asInt(e.__getOutputSpeakerArrangementDeprecated()); },
          req(audioMasterGetOutputSpeakerArrangement), T::AsIs, 0},
         {"getHostVendorString", [](ProbeEffect& e) { return asInt(e.getHostVendorString(text)); },
          req(audioMasterGetVendorString, 0, 0, text), T::NonZeroIsTrue, 0},
@@ -132,28 +152,28 @@ const std::vector<Service>& services()
          req(audioMasterOpenWindow, 0, 0, &window), T::AsIs, 0},
         {"closeWindow", [](ProbeEffect& e) { return asInt(e.__closeWindowDeprecated(&window)); },
          req(audioMasterCloseWindow, 0, 0, &window), T::NonZeroIsTrue, 0},
-        {"getDirectory", [](ProbeEffect& e) { return asInt(e.getDirectory()); },
-         req(audioMasterGetDirectory), T::AsIs, 0},
+        {"getDirectory", [](ProbeEffect& e) { return asInt(e.getDirectory()); }, req(audioMasterGetDirectory),
+         T::AsIs, 0},
         {"updateDisplay", [](ProbeEffect& e) { return asInt(e.updateDisplay()); },
          req(audioMasterUpdateDisplay), T::NonZeroIsTrue, 0},
-        {"beginEdit", [](ProbeEffect& e) { return asInt(e.beginEdit(4)); },
-         req(audioMasterBeginEdit, 4), T::NonZeroIsTrue, 0},
-        {"endEdit", [](ProbeEffect& e) { return asInt(e.endEdit(4)); },
-         req(audioMasterEndEdit, 4), T::NonZeroIsTrue, 0},
+        {"beginEdit", [](ProbeEffect& e) { return asInt(e.beginEdit(4)); }, req(audioMasterBeginEdit, 4),
+         T::NonZeroIsTrue, 0},
+        {"endEdit", [](ProbeEffect& e) { return asInt(e.endEdit(4)); }, req(audioMasterEndEdit, 4),
+         T::NonZeroIsTrue, 0},
         {"openFileSelector", [](ProbeEffect& e) { return asInt(e.openFileSelector(&fileSelect)); },
          req(audioMasterOpenFileSelector, 0, 0, &fileSelect), T::NonZeroIsTrue, 0},
         {"closeFileSelector", [](ProbeEffect& e) { return asInt(e.closeFileSelector(&fileSelect)); },
          req(audioMasterCloseFileSelector, 0, 0, &fileSelect), T::NonZeroIsTrue, 0},
         {"getChunkFile", [](ProbeEffect& e) { return asInt(e.__getChunkFileDeprecated(nativePath)); },
          req(audioMasterGetChunkFile, 0, 0, nativePath), T::NonZeroIsTrue, 0},
-        {"getInputSpeakerArrangement", [](ProbeEffect& e) { return asInt(e.__getInputSpeakerArrangementDeprecated()); },
+        {"getInputSpeakerArrangement",
+         [](ProbeEffect& e) { return asInt(e.__getInputSpeakerArrangementDeprecated()); },
          req(audioMasterGetInputSpeakerArrangement), T::AsIs, 0},
     };
     return table;
 }
 
-class HostServices : public ::testing::Test
-{
+class HostServices : public ::testing::Test {
 protected:
     // Calls the service with a host that answers `reply` to everything.
     VstIntPtr callWithAnswer(const Service& service, VstIntPtr reply)
@@ -189,8 +209,7 @@ TEST_F(HostServices, AnswersAreTreatedAsTheirKindSays)
     for (const Service& service : services()) {
         const std::string name = service.name;
         switch (service.treatment) {
-        case Treatment::Ignored:
-            break;
+        case Treatment::Ignored: break;
         case Treatment::AsIs:
             EXPECT_EQ(callWithAnswer(service, big), big) << name;
             EXPECT_EQ(callWithAnswer(service, 0), 0) << name;

@@ -7,8 +7,7 @@
 
 namespace {
 
-class InProcessDispatch : public ::testing::Test
-{
+class InProcessDispatch : public ::testing::Test {
 protected:
     RecordingHost host;
     ProbeEffect effect{RecordingHost::callback};

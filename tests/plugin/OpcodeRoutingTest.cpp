@@ -30,8 +30,7 @@ void describePointer(std::ostream& out, const void* pointer)
         out << (pointer ? "?" : "null");
 }
 
-class RoutingEffect : public AudioEffectX
-{
+class RoutingEffect : public AudioEffectX {
 public:
     RoutingEffect() : AudioEffectX(nullptr, 16, 7) {}
 
@@ -132,18 +131,14 @@ public:
     }
     bool setPanLaw(VstInt32 type, float gain) override { return note("setPanLaw", type, gain); }
     VstInt32 beginLoadBank(VstPatchChunkInfo* i) override { return note("beginLoadBank", i), kCount; }
-    VstInt32 beginLoadProgram(VstPatchChunkInfo* i) override
-    {
-        return note("beginLoadProgram", i), kCount;
-    }
+    VstInt32 beginLoadProgram(VstPatchChunkInfo* i) override { return note("beginLoadProgram", i), kCount; }
     bool setProcessPrecision(VstInt32 p) override { return note("setProcessPrecision", p); }
     VstInt32 getNumMidiInputChannels() override { return note("getNumMidiInputChannels"), kCount; }
     VstInt32 getNumMidiOutputChannels() override { return note("getNumMidiOutputChannels"), kCount; }
 
 private:
     // Records "name(arg,arg,...)"; answers true so that a bool result shows.
-    template <typename... Args>
-    bool note(const char* name, Args... args)
+    template <typename... Args> bool note(const char* name, Args... args)
     {
         std::ostringstream out;
         out << name << "(";
@@ -153,8 +148,7 @@ private:
         calls.push_back(out.str());
         return true;
     }
-    template <typename T>
-    static void describe(std::ostream& out, T value)
+    template <typename T> static void describe(std::ostream& out, T value)
     {
         if constexpr (std::is_pointer_v<T>)
             describePointer(out, value);
@@ -165,8 +159,7 @@ private:
     }
 };
 
-struct Route
-{
+struct Route {
     VstInt32 opcode;
     VstInt32 index;
     VstIntPtr value;
@@ -254,12 +247,11 @@ TEST(OpcodeRouting, EachOpcodeMakesOneCallWithItsArgumentsAndPacksTheResult)
 TEST(OpcodeRouting, RequestsWithoutTheirBufferCallNothing)
 {
     RoutingEffect effect;
-    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
-                            effGetParamDisplay, effGetParamName, effGetChunk, effSetChunk,
-                            effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
-                            effGetOutputProperties, effGetEffectName, effGetVendorString,
-                            effGetProductString, effCanDo, effGetParameterProperties,
-                            effShellGetNextPlugin}) {
+    for (VstInt32 opcode :
+         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+          effGetChunk, effSetChunk, effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
+          effGetOutputProperties, effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
+          effGetParameterProperties, effShellGetNextPlugin}) {
         effect.calls.clear();
         EXPECT_EQ(effect.dispatcher(opcode, 3, 5, nullptr, kOpt), 0) << "opcode " << opcode;
         EXPECT_TRUE(effect.calls.empty()) << "opcode " << opcode;
@@ -268,8 +260,7 @@ TEST(OpcodeRouting, RequestsWithoutTheirBufferCallNothing)
 
 // The base resume asks the host for MIDI only for a synth or for an effect
 // that answers exactly 1 to "receiveVstMidiEvent".
-class MidiCapableEffect : public AudioEffectX
-{
+class MidiCapableEffect : public AudioEffectX {
 public:
     MidiCapableEffect() : AudioEffectX(RecordingHost::callback, 1, 1) {}
     void processReplacing(float**, float**, VstInt32) override {}

@@ -19,8 +19,7 @@ namespace {
 
 typedef AEffect* (*PluginEntry)(audioMasterCallback);
 
-class PluginObject : public ::testing::Test
-{
+class PluginObject : public ::testing::Test {
 protected:
     // Loaded once and kept, as hosts do: each unload of an object that carries
     // its own C++ runtime leaves that runtime's small emergency pool behind.
@@ -50,8 +49,8 @@ protected:
         host.clear();
     }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f)
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
     {
         const VstIntPtr result = effect->dispatcher(effect, opcode, index, value, ptr, opt);
         if (opcode == effClose)
@@ -166,15 +165,15 @@ TEST_F(PluginObject, RecordHoldsTheBaseValues)
 TEST_F(PluginObject, FlagSettersChangeOnlyTheirOwnBit)
 {
     load();
-    const struct
-    {
+    const struct {
         probe::FlagSetter setter;
         VstInt32 bit;
     } setters[] = {
-        {probe::kHasClip, 0x2},       {probe::kHasVu, 0x4},          {probe::kCanMono, 0x8},
-        {probe::kCanReplacing, 0x10}, {probe::kProgramChunks, 0x20}, {probe::kIsSynth, 0x100},
-        {probe::kNoTail, 0x200},      {probe::kAsync, 0x400},        {probe::kExternalBuffer, 0x800},
-        {probe::kCanDoubleReplacing, 0x1000},
+        {probe::kHasClip, 0x2},          {probe::kHasVu, 0x4},
+        {probe::kCanMono, 0x8},          {probe::kCanReplacing, 0x10},
+        {probe::kProgramChunks, 0x20},   {probe::kIsSynth, 0x100},
+        {probe::kNoTail, 0x200},         {probe::kAsync, 0x400},
+        {probe::kExternalBuffer, 0x800}, {probe::kCanDoubleReplacing, 0x1000},
     };
     for (const auto& s : setters) {
         const VstInt32 before = effect->flags;
@@ -219,12 +218,29 @@ TEST_F(PluginObject, FixedAnswersOfTheBase)
 TEST_F(PluginObject, DeprecatedAndUnknownOpcodesAnswerZeroAndCallNothing)
 {
     load();
-    const VstInt32 opcodes[] = {effGetVu, effEditDraw, effEditMouse, effEditKey, effEditTop,
-                                effEditSleep, effGetNumProgramCategories, effCopyProgram,
-                                effConnectInput, effConnectOutput, effGetCurrentPosition,
-                                effGetDestinationBuffer, effSetBlockSizeAndSampleRate,
-                                effGetErrorText, effIdle, effGetIcon, effSetViewPosition,
-                                effKeysRequired, 80, 81, 1000, -1, -1000,
+    const VstInt32 opcodes[] = {effGetVu,
+                                effEditDraw,
+                                effEditMouse,
+                                effEditKey,
+                                effEditTop,
+                                effEditSleep,
+                                effGetNumProgramCategories,
+                                effCopyProgram,
+                                effConnectInput,
+                                effConnectOutput,
+                                effGetCurrentPosition,
+                                effGetDestinationBuffer,
+                                effSetBlockSizeAndSampleRate,
+                                effGetErrorText,
+                                effIdle,
+                                effGetIcon,
+                                effSetViewPosition,
+                                effKeysRequired,
+                                80,
+                                81,
+                                1000,
+                                -1,
+                                -1000,
                                 std::numeric_limits<VstInt32>::min(),
                                 std::numeric_limits<VstInt32>::max()};
     char buffer[256] = "untouched";
@@ -240,8 +256,7 @@ TEST_F(PluginObject, BaseTextAndStructureOperations)
 {
     load();
     char text[64];
-    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                            effGetParamName}) {
+    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
         std::memset(text, 'x', sizeof(text));
         EXPECT_EQ(dispatch(opcode, 0, 0, text), 0);
         EXPECT_EQ(text[0], '\0') << "opcode " << opcode << " writes an empty text";
@@ -269,12 +284,11 @@ TEST_F(PluginObject, BaseTextAndStructureOperations)
 TEST_F(PluginObject, MissingBuffersAreRefusedInsteadOfWrittenThrough)
 {
     load();
-    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
-                            effGetParamDisplay, effGetParamName, effEditGetRect, effGetChunk,
-                            effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
-                            effGetOutputProperties, effGetEffectName, effGetVendorString,
-                            effGetProductString, effCanDo, effGetParameterProperties,
-                            effShellGetNextPlugin, effGetSpeakerArrangement})
+    for (VstInt32 opcode :
+         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+          effEditGetRect, effGetChunk, effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
+          effGetOutputProperties, effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
+          effGetParameterProperties, effShellGetNextPlugin, effGetSpeakerArrangement})
         EXPECT_EQ(dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
     EXPECT_TRUE(host.events().empty());
 }
@@ -344,8 +358,8 @@ TEST_F(PluginObject, EditorOpcodesReachTheEditor)
     EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 1), 1);
     EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 0), 0);
     EXPECT_EQ(host.eventCodes(),
-              (std::vector<VstInt32>{probe::kEditorOpened, probe::kEditorIdle,
-                                     probe::kEditorClosed, probe::kKnobMode, probe::kKnobMode}));
+              (std::vector<VstInt32>{probe::kEditorOpened, probe::kEditorIdle, probe::kEditorClosed,
+                                     probe::kKnobMode, probe::kKnobMode}));
 }
 
 TEST_F(PluginObject, KeyRequestsArePackedIntoAKeyCode)
@@ -359,12 +373,9 @@ TEST_F(PluginObject, KeyRequestsArePackedIntoAKeyCode)
     dispatch(effEditKeyDown, 0, 0, nullptr, std::nanf(""));
     dispatch(effEditKeyDown, 0, 0, nullptr, 1e20f);
     const std::vector<std::pair<VstInt32, VstIntPtr>> expected = {
-        {probe::kKeyDown, probe::packKey(65, 3, 2)},
-        {probe::kKeyUp, probe::packKey(65, 3, 2)},
-        {probe::kKeyDown, probe::packKey(-7, 0xFF, 0xFE)},
-        {probe::kKeyDown, probe::packKey(0, 0, 2)},
-        {probe::kKeyDown, probe::packKey(0, 0, 0)},
-        {probe::kKeyDown, probe::packKey(0, 0, 0)},
+        {probe::kKeyDown, probe::packKey(65, 3, 2)},       {probe::kKeyUp, probe::packKey(65, 3, 2)},
+        {probe::kKeyDown, probe::packKey(-7, 0xFF, 0xFE)}, {probe::kKeyDown, probe::packKey(0, 0, 2)},
+        {probe::kKeyDown, probe::packKey(0, 0, 0)},        {probe::kKeyDown, probe::packKey(0, 0, 0)},
     };
     EXPECT_EQ(host.events(), expected);
 }
@@ -392,8 +403,8 @@ TEST_F(PluginObject, CloseRunsCloseThenDestroysEffectAndEditor)
 {
     load();
     EXPECT_EQ(dispatch(effClose), 1);
-    EXPECT_EQ(host.eventCodes(), (std::vector<VstInt32>{probe::kClosed, probe::kEffectDestroyed,
-                                                        probe::kEditorDestroyed}));
+    EXPECT_EQ(host.eventCodes(),
+              (std::vector<VstInt32>{probe::kClosed, probe::kEffectDestroyed, probe::kEditorDestroyed}));
 }
 
 TEST_F(PluginObject, ExceptionsStopAtTheRecord)

@@ -6,8 +6,7 @@
 
 class ProbeEffect;
 
-class ProbeEditor : public AEffEditor
-{
+class ProbeEditor : public AEffEditor {
 public:
     ProbeEditor(ProbeEffect* effect, audioMasterCallback hostCallback);
     ~ProbeEditor() override;

@@ -60,17 +60,13 @@ float ProbeEffect::getParameter(VstInt32 index)
 VstIntPtr ProbeEffect::vendorSpecific(VstInt32 command, VstIntPtr argument, void*, float opt)
 {
     switch (command) {
-    case probe::kSetFlag:
-        setFlagThroughSetter(static_cast<VstInt32>(argument), opt != 0.0f);
-        return 1;
+    case probe::kSetFlag: setFlagThroughSetter(static_cast<VstInt32>(argument), opt != 0.0f); return 1;
     case probe::kDropEditor:
         delete editor;
         setEditor(nullptr);
         return 1;
-    case probe::kThrow:
-        throw std::runtime_error("probe failure");
-    default:
-        return 0;
+    case probe::kThrow: throw std::runtime_error("probe failure");
+    default: return 0;
     }
 }
 

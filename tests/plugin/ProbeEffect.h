@@ -5,8 +5,7 @@
 #include "plugin/AudioEffectX.h"
 #include "tests/plugin/ProbeProtocol.h"
 
-class ProbeEffect : public AudioEffectX
-{
+class ProbeEffect : public AudioEffectX {
 public:
     explicit ProbeEffect(audioMasterCallback hostCallback);
     ~ProbeEffect() override;

@@ -12,8 +12,7 @@ namespace probe {
 constexpr VstInt32 kNumPrograms = 16;
 constexpr VstInt32 kNumParams = 7;
 
-enum Event : VstInt32
-{
+enum Event : VstInt32 {
     kOpened = 1000,
     kClosed,
     kSuspended,
@@ -30,15 +29,13 @@ enum Event : VstInt32
     kAskFailConstruction,
 };
 
-enum Command : VstInt32
-{
+enum Command : VstInt32 {
     kSetFlag = 1, // value: a FlagSetter, opt: the state (non-zero for true)
     kDropEditor, // destroys the editor and detaches it
     kThrow, // throws out of the dispatcher
 };
 
-enum FlagSetter : VstInt32
-{
+enum FlagSetter : VstInt32 {
     kHasClip,
     kHasVu,
     kCanMono,

@@ -17,8 +17,8 @@ RecordingHost::~RecordingHost()
         activeHost = nullptr;
 }
 
-VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void* ptr, float opt)
+VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt)
 {
     if (!activeHost)
         return 0;

@@ -7,8 +7,7 @@
 
 #include "plugin/AEffect.h"
 
-struct HostRequest
-{
+struct HostRequest {
     AEffect* effect;
     VstInt32 opcode;
     VstInt32 index;
@@ -17,8 +16,7 @@ struct HostRequest
     float opt;
 };
 
-class RecordingHost
-{
+class RecordingHost {
 public:
     static constexpr VstIntPtr kVersion = 2400;
 
@@ -27,8 +25,8 @@ public:
     RecordingHost(const RecordingHost&) = delete;
     RecordingHost& operator=(const RecordingHost&) = delete;
 
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float opt);
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float opt);
 
     // Answers 2400 to the version request and 0 to everything else unless set.
     std::function<VstIntPtr(const HostRequest&)> answer;

@@ -14,8 +14,7 @@ VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 cha
     return reinterpret_cast<VstSpeakerProperties*>(first) + channel;
 }
 
-class SpeakerArrangement : public ::testing::Test
-{
+class SpeakerArrangement : public ::testing::Test {
 protected:
     void TearDown() override
     {

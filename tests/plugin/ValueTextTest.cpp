@@ -16,8 +16,7 @@ constexpr size_t kBufferSize = 40;
 
 // Runs a formatter into a buffer full of guard bytes, checks that only
 // limit + 1 bytes were touched and returns the text.
-template <typename Format>
-std::string formatted(Format format, VstInt32 limit)
+template <typename Format> std::string formatted(Format format, VstInt32 limit)
 {
     char buffer[kBufferSize];
     std::memset(buffer, kGuard, sizeof(buffer));
@@ -35,8 +34,7 @@ std::string formatted(Format format, VstInt32 limit)
     return buffer;
 }
 
-class ValueText : public ::testing::Test
-{
+class ValueText : public ::testing::Test {
 protected:
     std::string floatText(float value, VstInt32 limit)
     {
@@ -143,8 +141,7 @@ TEST_F(ValueText, DecibelsHertzAndMilliseconds)
 }
 
 // The derived formats go through the virtual float2string and getSampleRate.
-class OverridingFormats : public ProbeEffect
-{
+class OverridingFormats : public ProbeEffect {
 public:
     OverridingFormats() : ProbeEffect(nullptr) {}
     void float2string(float value, char* text, VstInt32 limit) override

@@ -12,159 +12,173 @@ namespace {
 const CRect kSwitchRect(50, 77, 74, 173);
 
 struct SwitchFixture : ::testing::Test {
-  SwitchFixture() : frame(CRect(0, 0, 120, 200), nullptr, &editor) {
-    editor.frame = &frame;
-    CBitmap* strip = solidBitmap(24, 96 * 79, 0x202020);
-    sw = new CVerticalSwitch(kSwitchRect, &listener, 6, 79, 96, 79, strip, CPoint(0, 0));
-    strip->forget();
-    frame.addView(sw);
-  }
-  void drag(std::vector<MouseSample> script, long firstButtons = kLButton) {
-    ScriptedContext ctx(&frame, script);
-    CPoint where = script.front().where;
-    sw->mouse(&ctx, where, firstButtons);
-  }
+    SwitchFixture() : frame(CRect(0, 0, 120, 200), nullptr, &editor)
+    {
+        editor.frame = &frame;
+        CBitmap* strip = solidBitmap(24, 96 * 79, 0x202020);
+        sw = new CVerticalSwitch(kSwitchRect, &listener, 6, 79, 96, 79, strip, CPoint(0, 0));
+        strip->forget();
+        frame.addView(sw);
+    }
+    void drag(std::vector<MouseSample> script, long firstButtons = kLButton)
+    {
+        ScriptedContext ctx(&frame, script);
+        CPoint where = script.front().where;
+        sw->mouse(&ctx, where, firstButtons);
+    }
 
-  RecordingEditor editor;
-  RecordingListener listener;
-  CFrame frame;
-  CVerticalSwitch* sw;
+    RecordingEditor editor;
+    RecordingListener listener;
+    CFrame frame;
+    CVerticalSwitch* sw;
 };
 
-TEST_F(SwitchFixture, SeventyNinePositionsOverNinetySixPixels) {
-  for (int dy = 0; dy < 96; ++dy) {
-    const long k = dy * 79 / 96;
-    EXPECT_FLOAT_EQ(sw->valueAt(kSwitchRect.top + dy), float(k) / 78.f) << "dy " << dy;
-  }
-  EXPECT_EQ(sw->valueAt(kSwitchRect.top + 1), 0.f);
-  EXPECT_FLOAT_EQ(sw->valueAt(kSwitchRect.top + 2), 1.f / 78.f);
-  // Outside the switch the value is clamped.
-  EXPECT_EQ(sw->valueAt(kSwitchRect.top - 30), 0.f);
-  EXPECT_EQ(sw->valueAt(kSwitchRect.bottom + 30), 1.f);
+TEST_F(SwitchFixture, SeventyNinePositionsOverNinetySixPixels)
+{
+    for (int dy = 0; dy < 96; ++dy) {
+        const long k = dy * 79 / 96;
+        EXPECT_FLOAT_EQ(sw->valueAt(kSwitchRect.top + dy), float(k) / 78.f) << "dy " << dy;
+    }
+    EXPECT_EQ(sw->valueAt(kSwitchRect.top + 1), 0.f);
+    EXPECT_FLOAT_EQ(sw->valueAt(kSwitchRect.top + 2), 1.f / 78.f);
+    // Outside the switch the value is clamped.
+    EXPECT_EQ(sw->valueAt(kSwitchRect.top - 30), 0.f);
+    EXPECT_EQ(sw->valueAt(kSwitchRect.bottom + 30), 1.f);
 }
 
-TEST_F(SwitchFixture, HostValuesShowTheNearestPosition) {
-  sw->setValue(0.f);
-  EXPECT_EQ(sw->currentSubImage(), 0);
-  sw->setValue(1.f);
-  EXPECT_EQ(sw->currentSubImage(), 78);
-  sw->setValue(0.5f / 78.f + 0.0001f);
-  EXPECT_EQ(sw->currentSubImage(), 1);
-  sw->setValue(0.5f / 78.f - 0.0001f);
-  EXPECT_EQ(sw->currentSubImage(), 0);
-  for (int k = 0; k < 79; ++k) {
-    sw->setValue(float(k) / 78.f);
-    EXPECT_EQ(sw->currentSubImage(), k);
-  }
+TEST_F(SwitchFixture, HostValuesShowTheNearestPosition)
+{
+    sw->setValue(0.f);
+    EXPECT_EQ(sw->currentSubImage(), 0);
+    sw->setValue(1.f);
+    EXPECT_EQ(sw->currentSubImage(), 78);
+    sw->setValue(0.5f / 78.f + 0.0001f);
+    EXPECT_EQ(sw->currentSubImage(), 1);
+    sw->setValue(0.5f / 78.f - 0.0001f);
+    EXPECT_EQ(sw->currentSubImage(), 0);
+    for (int k = 0; k < 79; ++k) {
+        sw->setValue(float(k) / 78.f);
+        EXPECT_EQ(sw->currentSubImage(), k);
+    }
 }
 
-TEST_F(SwitchFixture, DragFollowsTheMouseAndEndsOnRelease) {
-  sw->setValue(0.5f);
-  sw->setDirty(false);
-  // Down at the bottom, up to the top, then the button goes up while
-  // Shift is still held: the gesture is over all the same.
-  drag({{CPoint(60, 172), kLButton},
-        {CPoint(60, 77), kLButton},
-        {CPoint(60, 77), kShift},
-        {CPoint(60, 120), kShift}});
-  EXPECT_EQ(sw->getValue(), 0.f);
-  const std::vector<std::string> expected = {"begin 6", "changed 1.000000", "changed 0.000000", "end 6"};
-  EXPECT_EQ(listener.log, expected);
-  EXPECT_EQ(editor.edits, (std::vector<std::string>{"begin 6", "end 6"}));
+TEST_F(SwitchFixture, DragFollowsTheMouseAndEndsOnRelease)
+{
+    sw->setValue(0.5f);
+    sw->setDirty(false);
+    // Down at the bottom, up to the top, then the button goes up while
+    // Shift is still held: the gesture is over all the same.
+    drag({{CPoint(60, 172), kLButton},
+          {CPoint(60, 77), kLButton},
+          {CPoint(60, 77), kShift},
+          {CPoint(60, 120), kShift}});
+    EXPECT_EQ(sw->getValue(), 0.f);
+    const std::vector<std::string> expected = {"begin 6", "changed 1.000000", "changed 0.000000", "end 6"};
+    EXPECT_EQ(listener.log, expected);
+    EXPECT_EQ(editor.edits, (std::vector<std::string>{"begin 6", "end 6"}));
 }
 
-TEST_F(SwitchFixture, CommandClickResetsToTheTopAsOneGesture) {
-  sw->setValue(1.f);
-  sw->setDirty(false);
-  drag({{CPoint(60, 150), kLButton | kControl}}, kLButton | kControl);
-  EXPECT_EQ(sw->getValue(), 0.f);
-  const std::vector<std::string> expected = {"modifier 34", "begin 6", "changed 0.000000", "end 6"};
-  EXPECT_EQ(listener.log, expected);
+TEST_F(SwitchFixture, CommandClickResetsToTheTopAsOneGesture)
+{
+    sw->setValue(1.f);
+    sw->setDirty(false);
+    drag({{CPoint(60, 150), kLButton | kControl}}, kLButton | kControl);
+    EXPECT_EQ(sw->getValue(), 0.f);
+    const std::vector<std::string> expected = {"modifier 34", "begin 6", "changed 0.000000", "end 6"};
+    EXPECT_EQ(listener.log, expected);
 }
 
-TEST_F(SwitchFixture, ListenerMayClaimModifierClicks) {
-  listener.claimModifierClicks = true;
-  sw->setValue(1.f);
-  drag({{CPoint(60, 150), kLButton | kShift}}, kLButton | kShift);
-  EXPECT_EQ(sw->getValue(), 1.f);
-  EXPECT_EQ(listener.log, std::vector<std::string>{"modifier 18"});
-  EXPECT_TRUE(editor.edits.empty());
+TEST_F(SwitchFixture, ListenerMayClaimModifierClicks)
+{
+    listener.claimModifierClicks = true;
+    sw->setValue(1.f);
+    drag({{CPoint(60, 150), kLButton | kShift}}, kLButton | kShift);
+    EXPECT_EQ(sw->getValue(), 1.f);
+    EXPECT_EQ(listener.log, std::vector<std::string>{"modifier 18"});
+    EXPECT_TRUE(editor.edits.empty());
 }
 
-TEST_F(SwitchFixture, IgnoresOtherButtonsAndDisabledMouse) {
-  drag({{CPoint(60, 150), kRButton}}, kRButton);
-  sw->setMouseEnabled(false);
-  drag({{CPoint(60, 150), kLButton}});
-  EXPECT_TRUE(listener.log.empty());
-  EXPECT_TRUE(editor.edits.empty());
+TEST_F(SwitchFixture, IgnoresOtherButtonsAndDisabledMouse)
+{
+    drag({{CPoint(60, 150), kRButton}}, kRButton);
+    sw->setMouseEnabled(false);
+    drag({{CPoint(60, 150), kLButton}});
+    EXPECT_TRUE(listener.log.empty());
+    EXPECT_TRUE(editor.edits.empty());
 }
 
 struct Conversion {
-  float value = -1;
-  void* userData = nullptr;
-  int calls = 0;
+    float value = -1;
+    void* userData = nullptr;
+    int calls = 0;
 };
 Conversion lastConversion;
 
-void convertWithUserData(float value, char* text, void* userData) {
-  lastConversion.value = value;
-  lastConversion.userData = userData;
-  ++lastConversion.calls;
-  std::strcpy(text, "off");
+void convertWithUserData(float value, char* text, void* userData)
+{
+    lastConversion.value = value;
+    lastConversion.userData = userData;
+    ++lastConversion.calls;
+    std::strcpy(text, "off");
 }
 
-TEST(ParamDisplay, ConverterGetsValueAndUserData) {
-  CParamDisplay display(CRect(0, 0, 40, 20));
-  int owner = 0;
-  display.setStringConvert(convertWithUserData, &owner);
-  display.setValue(0.25f);
-  char text[CParamDisplay::kParamDisplayTextSize];
-  lastConversion = Conversion();
-  display.getText(text);
-  EXPECT_STREQ(text, "off");
-  EXPECT_EQ(lastConversion.userData, &owner);
-  EXPECT_EQ(lastConversion.value, 0.25f);
-  EXPECT_EQ(lastConversion.calls, 1);
+TEST(ParamDisplay, ConverterGetsValueAndUserData)
+{
+    CParamDisplay display(CRect(0, 0, 40, 20));
+    int owner = 0;
+    display.setStringConvert(convertWithUserData, &owner);
+    display.setValue(0.25f);
+    char text[CParamDisplay::kParamDisplayTextSize];
+    lastConversion = Conversion();
+    display.getText(text);
+    EXPECT_STREQ(text, "off");
+    EXPECT_EQ(lastConversion.userData, &owner);
+    EXPECT_EQ(lastConversion.value, 0.25f);
+    EXPECT_EQ(lastConversion.calls, 1);
 }
 
-TEST(ParamDisplay, WithoutConverterShowsTwoDecimals) {
-  CParamDisplay display(CRect(0, 0, 40, 20));
-  display.setValue(0.125f);
-  char text[CParamDisplay::kParamDisplayTextSize];
-  display.getText(text);
-  EXPECT_STREQ(text, "0.12");
-  EXPECT_FALSE(display.getMouseEnabled());
+TEST(ParamDisplay, WithoutConverterShowsTwoDecimals)
+{
+    CParamDisplay display(CRect(0, 0, 40, 20));
+    display.setValue(0.125f);
+    char text[CParamDisplay::kParamDisplayTextSize];
+    display.getText(text);
+    EXPECT_STREQ(text, "0.12");
+    EXPECT_FALSE(display.getMouseEnabled());
 }
 
 // Counts the pixels in rect that are close to the given colour.
-int pixelsNear(cairo_surface_t* s, const CRect& r, unsigned rgb) {
-  int n = 0;
-  for (long y = r.top; y < r.bottom; ++y)
-    for (long x = r.left; x < r.right; ++x) {
-      const unsigned p = pixelAt(s, int(x), int(y));
-      int d = 0;
-      for (int shift = 0; shift <= 16; shift += 8)
-        d += std::abs(int((p >> shift) & 255) - int((rgb >> shift) & 255));
-      if (d < 60) ++n;
-    }
-  return n;
+int pixelsNear(cairo_surface_t* s, const CRect& r, unsigned rgb)
+{
+    int n = 0;
+    for (long y = r.top; y < r.bottom; ++y)
+        for (long x = r.left; x < r.right; ++x) {
+            const unsigned p = pixelAt(s, int(x), int(y));
+            int d = 0;
+            for (int shift = 0; shift <= 16; shift += 8)
+                d += std::abs(int((p >> shift) & 255) - int((rgb >> shift) & 255));
+            if (d < 60)
+                ++n;
+        }
+    return n;
 }
 
-TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath) {
-  RecordingEditor editor;
-  CFrame frame(CRect(0, 0, 100, 40), nullptr, &editor);
-  CBitmap* bg = solidBitmap(100, 40, 0x0000ff);
-  frame.setBackground(bg);
-  bg->forget();
-  auto* display = new CParamDisplay(CRect(10, 10, 90, 30));
-  display->setFontColor(MakeCColor(255, 255, 0));
-  display->setTransparency(true);
-  display->setStringConvert(convertWithUserData, nullptr);
-  frame.addView(display);
-  frame.redrawChanged();
-  const CRect r = display->getViewSize();
-  EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0xffff00), 5);  // the glyphs
-  EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0x0000ff), 1000);  // the background around them
+TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath)
+{
+    RecordingEditor editor;
+    CFrame frame(CRect(0, 0, 100, 40), nullptr, &editor);
+    CBitmap* bg = solidBitmap(100, 40, 0x0000ff);
+    frame.setBackground(bg);
+    bg->forget();
+    auto* display = new CParamDisplay(CRect(10, 10, 90, 30));
+    display->setFontColor(MakeCColor(255, 255, 0));
+    display->setTransparency(true);
+    display->setStringConvert(convertWithUserData, nullptr);
+    frame.addView(display);
+    frame.redrawChanged();
+    const CRect r = display->getViewSize();
+    EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0xffff00), 5); // the glyphs
+    EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0x0000ff), 1000); // the background around them
 }
 
-}  // namespace
+} // namespace

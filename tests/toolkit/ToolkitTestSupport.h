@@ -17,86 +17,97 @@
 #include <vector>
 
 struct MouseSample {
-  CPoint where;
-  long buttons;
+    CPoint where;
+    long buttons;
 };
 
 // The first sample is the click; each getMouseLocation() moves on to the
 // next one, and getMouseButtons() reports the current one. Past the end of
 // the script nothing is held.
 class ScriptedContext : public CDrawContext {
- public:
-  ScriptedContext(CFrame* frame, std::vector<MouseSample> script)
-      : CDrawContext(frame, frame->getBackBuffer()), samples(std::move(script)) {
-    if (!samples.empty()) current = samples[0];
-  }
+public:
+    ScriptedContext(CFrame* frame, std::vector<MouseSample> script)
+        : CDrawContext(frame, frame->getBackBuffer()), samples(std::move(script))
+    {
+        if (!samples.empty())
+            current = samples[0];
+    }
 
-  void getMouseLocation(CPoint& where) override {
-    ++polls;
-    if (next < samples.size()) current = samples[next++];
-    else current.buttons = 0;
-    where = current.where;
-  }
-  long getMouseButtons() override { return current.buttons; }
+    void getMouseLocation(CPoint& where) override
+    {
+        ++polls;
+        if (next < samples.size())
+            current = samples[next++];
+        else
+            current.buttons = 0;
+        where = current.where;
+    }
+    long getMouseButtons() override { return current.buttons; }
 
-  int polls = 0;
+    int polls = 0;
 
- private:
-  std::vector<MouseSample> samples;
-  size_t next = 1;
-  MouseSample current{CPoint(), 0};
+private:
+    std::vector<MouseSample> samples;
+    size_t next = 1;
+    MouseSample current{CPoint(), 0};
 };
 
 // Records every listener call as text, with the values at that moment.
 class RecordingListener : public CControlListener {
- public:
-  void valueChanged(CControl* c) override {
-    log.push_back("changed " + std::to_string(c->getValue()));
-    ++changes;
-  }
-  long controlModifierClicked(CControl*, long button) override {
-    log.push_back("modifier " + std::to_string(button));
-    return claimModifierClicks ? 1 : 0;
-  }
-  void controlBeginEdit(CControl* c) override { log.push_back("begin " + std::to_string(c->getTag())); }
-  void controlEndEdit(CControl* c) override { log.push_back("end " + std::to_string(c->getTag())); }
+public:
+    void valueChanged(CControl* c) override
+    {
+        log.push_back("changed " + std::to_string(c->getValue()));
+        ++changes;
+    }
+    long controlModifierClicked(CControl*, long button) override
+    {
+        log.push_back("modifier " + std::to_string(button));
+        return claimModifierClicks ? 1 : 0;
+    }
+    void controlBeginEdit(CControl* c) override { log.push_back("begin " + std::to_string(c->getTag())); }
+    void controlEndEdit(CControl* c) override { log.push_back("end " + std::to_string(c->getTag())); }
 
-  std::vector<std::string> log;
-  int changes = 0;
-  bool claimModifierClicks = false;
+    std::vector<std::string> log;
+    int changes = 0;
+    bool claimModifierClicks = false;
 };
 
 // Stands in for the editor: records edit gestures and runs the frame's
 // tracking pass as the real editor does (minus the host).
 class RecordingEditor : public VSTGUIEditorInterface {
- public:
-  void doIdleStuff() override {
-    ++idlePasses;
-    if (frame) frame->updateWhileTracking();
-  }
-  void beginEdit(long index) override { edits.push_back("begin " + std::to_string(index)); }
-  void endEdit(long index) override { edits.push_back("end " + std::to_string(index)); }
+public:
+    void doIdleStuff() override
+    {
+        ++idlePasses;
+        if (frame)
+            frame->updateWhileTracking();
+    }
+    void beginEdit(long index) override { edits.push_back("begin " + std::to_string(index)); }
+    void endEdit(long index) override { edits.push_back("end " + std::to_string(index)); }
 
-  CFrame* frame = nullptr;
-  std::vector<std::string> edits;
-  int idlePasses = 0;
+    CFrame* frame = nullptr;
+    std::vector<std::string> edits;
+    int idlePasses = 0;
 };
 
 // Reads one pixel of an RGB24/ARGB32 image surface as 0xRRGGBB.
-inline unsigned pixelAt(cairo_surface_t* s, int x, int y) {
-  cairo_surface_flush(s);
-  const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
-  return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
+inline unsigned pixelAt(cairo_surface_t* s, int x, int y)
+{
+    cairo_surface_flush(s);
+    const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
 }
 
 // A bitmap filled with one colour, for tests that probe pixels.
-inline CBitmap* solidBitmap(long width, long height, unsigned rgb, double alpha = 1.0) {
-  CBitmap* b = new CBitmap(width, height);
-  cairo_t* cr = cairo_create(b->getSurface());
-  cairo_set_source_rgba(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0,
-                        (rgb & 255) / 255.0, alpha);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  return b;
+inline CBitmap* solidBitmap(long width, long height, unsigned rgb, double alpha = 1.0)
+{
+    CBitmap* b = new CBitmap(width, height);
+    cairo_t* cr = cairo_create(b->getSurface());
+    cairo_set_source_rgba(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0,
+                          alpha);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return b;
 }
