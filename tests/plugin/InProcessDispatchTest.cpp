@@ -13,15 +13,6 @@ protected:
     ProbeEffect effect{RecordingHost::callback};
 };
 
-TEST_F(InProcessDispatch, FreshBaseState)
-{
-    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
-    EXPECT_EQ(effect.getBlockSize(), 1024);
-    EXPECT_EQ(effect.getProgram(), 0);
-    EXPECT_EQ(effect.getAeffect()->object, static_cast<void*>(&effect));
-    EXPECT_NE(effect.getEditor(), nullptr);
-}
-
 TEST_F(InProcessDispatch, SampleRateAndBlockSizeRequests)
 {
     EXPECT_EQ(effect.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f), 0);
@@ -59,12 +50,6 @@ TEST_F(InProcessDispatch, BaseEditorDefaults)
     EXPECT_TRUE(editor.isOpen());
     editor.close();
     EXPECT_FALSE(editor.isOpen());
-    VstKeyCode key{};
-    EXPECT_FALSE(editor.onKeyDown(key));
-    EXPECT_FALSE(editor.onKeyUp(key));
-    EXPECT_FALSE(editor.onWheel(1.0f));
-    EXPECT_FALSE(editor.setKnobMode(1));
-    EXPECT_EQ(editor.__mouseDeprecated(1, 2), 0);
 }
 
 } // namespace
