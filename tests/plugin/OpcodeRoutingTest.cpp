@@ -40,9 +40,7 @@ public:
     void setSampleRate(float rate) override { note("setSampleRate", rate); }
     void setBlockSize(VstInt32 size) override { note("setBlockSize", size); }
     void processReplacing(float**, float**, VstInt32) override {}
-    VstInt32 getProgram() override { return note("getProgram"), kCount; }
     void setProgram(VstInt32 program) override { note("setProgram", program); }
-    void setProgramName(char* name) override { note("setProgramName", name); }
     void getParameterName(VstInt32 i, char* t) override { note("getParameterName", i, t); }
     VstInt32 getChunk(void** data, bool isPreset) override
     {
@@ -52,16 +50,11 @@ public:
     {
         return note("setChunk", data, size, isPreset), kCount;
     }
-    VstInt32 processEvents(VstEvents* e) override { return note("processEvents", e), kCount; }
     bool canParameterBeAutomated(VstInt32 i) override { return note("canParameterBeAutomated", i); }
     bool string2parameter(VstInt32 i, char* t) override { return note("string2parameter", i, t); }
     bool getProgramNameIndexed(VstInt32 category, VstInt32 i, char* t) override
     {
         return note("getProgramNameIndexed", category, i, t);
-    }
-    bool getInputProperties(VstInt32 i, VstPinProperties* p) override
-    {
-        return note("getInputProperties", i, p);
     }
     bool offlineNotify(VstAudioFile* f, VstInt32 n, bool start) override
     {
@@ -79,20 +72,11 @@ public:
         return note("vendorSpecific", a, b, p, opt), kWide;
     }
     VstInt32 canDo(char* t) override { return note("canDo", t), kCount; }
-    VstInt32 getMidiProgramName(VstInt32 c, MidiProgramName* n) override
-    {
-        return note("getMidiProgramName", c, n), kCount;
-    }
     bool getSpeakerArrangement(VstSpeakerArrangement** in, VstSpeakerArrangement** out) override
     {
         return note("getSpeakerArrangement", in, out);
     }
-    VstInt32 setTotalSampleToProcess(VstInt32 v) override
-    {
-        return note("setTotalSampleToProcess", v), kCount;
-    }
     bool setPanLaw(VstInt32 type, float gain) override { return note("setPanLaw", type, gain); }
-    bool setProcessPrecision(VstInt32 p) override { return note("setProcessPrecision", p); }
 
 private:
     // Records "name(arg,arg,...)"; answers true so that a bool result shows.
@@ -131,8 +115,6 @@ constexpr float kOpt = 2.5f;
 // Every request carries ptr = P (buffer) and opt = 2.5.
 const Route kRoutes[] = {
     {effSetProgram, 3, 5, "setProgram(5)", 0},
-    {effGetProgram, 3, 5, "getProgram()", kCount},
-    {effSetProgramName, 3, 5, "setProgramName(P)", 0},
     {effGetParamName, 3, 5, "getParameterName(3,P)", 0},
     {effSetSampleRate, 3, 5, "setSampleRate(2.5)", 0},
     {effSetBlockSize, 3, 5, "setBlockSize(5)", 0},
@@ -140,11 +122,9 @@ const Route kRoutes[] = {
     {effGetChunk, 0, 5, "getChunk(P,false)", kCount},
     {effSetChunk, 3, 5, "setChunk(P,5,true)", kCount},
     {effSetChunk, 0, 5, "setChunk(P,5,false)", kCount},
-    {effProcessEvents, 3, 5, "processEvents(P)", kCount},
     {effCanBeAutomated, 3, 5, "canParameterBeAutomated(3)", 1},
     {effString2Parameter, 3, 5, "string2parameter(3,P)", 1},
     {effGetProgramNameIndexed, 3, 5, "getProgramNameIndexed(5,3,P)", 1},
-    {effGetInputProperties, 3, 5, "getInputProperties(3,P)", 1},
     {effOfflineNotify, 3, 5, "offlineNotify(P,5,true)", 1},
     {effOfflineNotify, 0, 5, "offlineNotify(P,5,false)", 1},
     {effOfflinePrepare, 3, 5, "offlinePrepare(P,5)", 1},
@@ -154,11 +134,8 @@ const Route kRoutes[] = {
     {effGetEffectName, 3, 5, "getEffectName(P)", 1},
     {effVendorSpecific, 3, 5, "vendorSpecific(3,5,P,2.5)", kWide},
     {effCanDo, 3, 5, "canDo(P)", kCount},
-    {effGetMidiProgramName, 3, 5, "getMidiProgramName(3,P)", kCount},
     {effGetSpeakerArrangement, 3, kValuePointer, "getSpeakerArrangement(V,P)", 1},
-    {effSetTotalSampleToProcess, 3, 5, "setTotalSampleToProcess(5)", kCount},
     {effSetPanLaw, 3, 5, "setPanLaw(5,2.5)", 1},
-    {effSetProcessPrecision, 3, 5, "setProcessPrecision(5)", 1},
 };
 
 TEST(OpcodeRouting, EachOpcodeMakesOneCallWithItsArgumentsAndPacksTheResult)

@@ -71,11 +71,7 @@ TEST_F(SpeakerArrangement, CopySpeakerCutsTheNameAndTerminatesIt)
     std::memset(&target, 0x55, sizeof(target));
 
     ASSERT_TRUE(effect.copySpeaker(&target, &source));
-    EXPECT_EQ(target.azimuth, 0.5f);
-    EXPECT_EQ(target.elevation, -0.25f);
-    EXPECT_EQ(target.radius, 2.0f);
-    EXPECT_EQ(target.reserved, 1.0f);
-    EXPECT_EQ(target.type, 3);
+    EXPECT_EQ(std::memcmp(&target, &source, offsetof(VstSpeakerProperties, name)), 0);
     EXPECT_EQ(std::strlen(target.name), 63u);
     EXPECT_EQ(std::memcmp(target.future, source.future, sizeof(source.future)), 0);
 
