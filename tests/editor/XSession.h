@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cairo.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -53,17 +55,6 @@ inline void stop(pid_t& pid)
     int status = 0;
     ::waitpid(pid, &status, 0);
     pid = -1;
-}
-
-// Runs a command to its end; true when it exits with 0.
-inline bool run(const std::vector<std::string>& args)
-{
-    pid_t pid = spawn(args, nullptr);
-    if (pid <= 0)
-        return false;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Reads lines from fd until one starts with prefix or the time is up.
@@ -210,17 +201,38 @@ private:
     int fromChild = -1;
 };
 
-// xdotool through XTEST: never --window on button or key commands.
-inline bool xdo(const std::vector<std::string>& args)
+// xdotool through XTEST, run to its end: never --window on button or key
+// commands.
+inline bool xdo(std::vector<std::string> args)
 {
-    std::vector<std::string> all{"xdotool"};
-    all.insert(all.end(), args.begin(), args.end());
-    return run(all);
+    args.insert(args.begin(), "xdotool");
+    pid_t pid = spawn(args, nullptr);
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 inline bool moveTo(const std::string& window, long x, long y)
 {
     return xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
+}
+
+// A screenshot read back, one pixel at a time as 0xRRGGBB.
+struct Png {
+    explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
+    ~Png() { cairo_surface_destroy(s); }
+    bool ok() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
+    unsigned at(long x, long y) const
+    {
+        const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+        return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
+    }
+    cairo_surface_t* s;
+};
+
+// The handle's accent blue.
+inline bool isHandle(unsigned rgb)
+{
+    return ((rgb >> 16) & 255) < 80 && ((rgb >> 8) & 255) > 140 && (rgb & 255) > 220;
 }
 
 } // namespace xsession
