@@ -318,22 +318,4 @@ TEST(EncoderStages, CompensationDistanceAndSourceDistancePickTheStage)
     }
 }
 
-TEST(EncoderStages, SwitchingCompensationOnGlidesTheGains)
-{
-    NelAmbisonicEncoder enc(Order3H0V);
-    enc.x = 2.0f;
-    enc.UpdateRectCoords();
-    enc.resume();
-    EXPECT_EQ(render(enc, 1.0f, 1)[1][0], 0.5f);
-    enc.compDistance = 2.0f;
-    enc.SetDistCoef(enc.filterDistance, enc.compDistance);
-    enc.UpdatePolarCoords();
-    EXPECT_EQ(enc.gains[1], 1.0f);
-    const auto block = render(enc, 1.0f, 6000);
-    // r = R = 2 m: X's filter becomes the identity, so X ends where its gain does.
-    EXPECT_NEAR(block[1][0], 0.5f, 0.01f);
-    EXPECT_GT(block[1][300], 0.6f);
-    EXPECT_NEAR(block[1][5999], 1.0f, 0.001f);
-}
-
 } // namespace

@@ -166,22 +166,6 @@ TEST(NearFieldFilter, SourceOnTheArrayCircleIsTheIdentity)
     EXPECT_EQ(f4.dist4, f4.comp4);
 }
 
-TEST(NearFieldFilter, FarSourceHasNoSourceTermAndTheCompensationBlocksDc)
-{
-    NF_filt3 f;
-    f.init(sourceCoef(4.0f, 48000.0f), compCoef(1.0f, 48000.0f), 1.0f);
-    EXPECT_EQ(f.dist1, 0.0f);
-    EXPECT_EQ(f.dist2, 0.0f);
-    EXPECT_EQ(f.dist3, 0.0f);
-    std::vector<float> dc(48000, 1.0f);
-    f.process1(48000, dc.data(), dc.data(), 1);
-    EXPECT_NEAR(dc.back(), 0.0f, 1e-4f);
-    // Compensation off still has a finite coefficient.
-    NF_filt1 off;
-    off.init(0.0f, compCoef(4.0f, 48000.0f), 1.0f);
-    EXPECT_TRUE(std::isfinite(off.gain) && std::isfinite(off.comp1));
-}
-
 TEST(NearFieldFilter, NewCoefficientsKeepTheMemoryOfEveryOrder)
 {
     // Moving the source must not reset the integrators: that would click.

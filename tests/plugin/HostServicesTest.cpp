@@ -24,7 +24,6 @@ VstEvents events;
 VstAudioFile audioFile;
 VstOfflineTask offlineTask;
 VstFileSelect fileSelect;
-char nativePath[] = "/tmp/chunk";
 
 VstIntPtr asInt(bool value)
 {
@@ -60,8 +59,6 @@ const std::vector<Service>& services()
              return VstIntPtr(0);
          },
          req(audioMasterAutomate, 2, 0, nullptr, 0.5f), T::Ignored, 0},
-        {"getCurrentUniqueId", [](ProbeEffect& e) { return VstIntPtr(e.getCurrentUniqueId()); },
-         req(audioMasterCurrentId), T::AsIs, 0},
         {"isInputConnected", [](ProbeEffect& e) { return asInt(e.__isInputConnectedDeprecated(3)); },
          req(audioMasterPinConnected, 3, 0), T::ZeroIsTrue, 1},
         {"isOutputConnected", [](ProbeEffect& e) { return asInt(e.__isOutputConnectedDeprecated(5)); },
@@ -78,8 +75,6 @@ const std::vector<Service>& services()
          req(audioMasterProcessEvents, 0, 0, &events), T::OnlyOneIsTrue, 0},
         {"sizeWindow", [](ProbeEffect& e) { return asInt(e.sizeWindow(300, 200)); },
          req(audioMasterSizeWindow, 300, 200), T::NonZeroIsTrue, 0},
-        {"getNextPlug", [](ProbeEffect& e) { return asInt(e.__getNextPlugDeprecated(4)); },
-         req(audioMasterGetNextPlug), T::AsIs, 0},
         {"offlineStart", [](ProbeEffect& e) { return asInt(e.offlineStart(&audioFile, 3, 2)); },
          req(audioMasterOfflineStart, 2, 3, &audioFile), T::NonZeroIsTrue, 0},
         {"offlineRead source",
@@ -102,8 +97,6 @@ const std::vector<Service>& services()
          T::NonZeroIsTrue, 0},
         {"openFileSelector", [](ProbeEffect& e) { return asInt(e.openFileSelector(&fileSelect)); },
          req(audioMasterOpenFileSelector, 0, 0, &fileSelect), T::NonZeroIsTrue, 0},
-        {"getChunkFile", [](ProbeEffect& e) { return asInt(e.__getChunkFileDeprecated(nativePath)); },
-         req(audioMasterGetChunkFile, 0, 0, nativePath), T::NonZeroIsTrue, 0},
     };
     return table;
 }

@@ -45,11 +45,6 @@ TEST_F(InProcessDispatch, BaseEditorDefaults)
     EXPECT_FALSE(editor.getRect(&rect));
     EXPECT_EQ(rect, nullptr);
     EXPECT_FALSE(editor.getRect(nullptr));
-    int window = 0;
-    EXPECT_FALSE(editor.open(&window));
-    EXPECT_TRUE(editor.isOpen());
-    editor.close();
-    EXPECT_FALSE(editor.isOpen());
 }
 
 } // namespace

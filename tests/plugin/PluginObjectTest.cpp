@@ -232,16 +232,6 @@ TEST_F(PluginObject, BaseTextAndStructureOperations)
         EXPECT_EQ(text[0], '\0') << "opcode " << opcode << " writes an empty text";
         EXPECT_EQ(text[1], 'x');
     }
-    for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString,
-                            effGetProgramNameIndexed, effString2Parameter}) {
-        std::strcpy(text, "untouched");
-        EXPECT_EQ(dispatch(opcode, 0, 0, text), 0);
-        EXPECT_STREQ(text, "untouched");
-    }
-    void* chunk = &text;
-    EXPECT_EQ(dispatch(effGetChunk, 0, 0, &chunk), 0);
-    EXPECT_EQ(chunk, static_cast<void*>(&text));
-    EXPECT_EQ(dispatch(effSetChunk, 1, sizeof(text), text), 0);
 
     VstSpeakerArrangement arrangement{};
     VstSpeakerArrangement* in = &arrangement;
