@@ -65,13 +65,6 @@ void idleAll(Instance* a, Instance* b, int times)
     }
 }
 
-bool check(bool ok, const char* what)
-{
-    if (!ok)
-        std::printf("FAIL %s\n", what);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,7 +80,8 @@ int main(int argc, char** argv)
     Instance a, b;
     a.fx = entry(quietHost);
     b.fx = entry(quietHost);
-    bool ok = check(a.fx && b.fx && a.fx != b.fx, "two instances");
+    if (!a.fx || !b.fx || a.fx == b.fx)
+        return 4;
     a.call(effOpen);
     b.call(effOpen);
 
@@ -122,14 +116,12 @@ int main(int argc, char** argv)
     a.call(effEditClose);
     a.call(effClose);
     b.call(effClose);
-    if (a.parent)
-        a.destroyParent();
-    if (b.parent)
-        b.destroyParent();
+    a.destroyParent();
+    b.destroyParent();
     // The library stays loaded: unloading it would unload cairo and
     // fontconfig with it, whose process-wide pools valgrind would then count
     // as lost.
     XCloseDisplay(display);
-    std::printf(ok ? "ok\n" : "failed\n");
-    return ok ? 0 : 1;
+    std::printf("ok\n");
+    return 0;
 }

@@ -64,8 +64,7 @@ TEST_F(PadFixture, NewPadIsCentred)
     EXPECT_EQ(pad->getHandlePosition(), CPoint(85 + 79, 77 + 79));
 }
 
-template <long W, long H>
-struct PadWithHandle : PadFixture {
+template <long W, long H> struct PadWithHandle : PadFixture {
     PadWithHandle() : PadFixture(W, H) {}
 };
 using EvenHandlePad = PadWithHandle<16, 16>;

@@ -1,7 +1,7 @@
 // A minimal host for one touch pad in a real window: a top-level window of
 // its own with the toolkit's frame inside, idle every 30 ms. Prints what
 // reaches it (edit gestures and value changes) and answers commands on
-// standard input: "where", "shot PATH", "destroy-in-drag" (destroys the
+// standard input: "where" (also told at the start), "shot PATH", "destroy-in-drag" (destroys the
 // host window from the host's idle during the next drag, as a host closing
 // its window mid-gesture does), "quit" (or end of input).
 
@@ -38,8 +38,6 @@ struct Probe : VSTGUIEditorInterface, CControlListener {
     void destroyHostWindow()
     {
         destroyInDrag = false;
-        if (!top)
-            return;
         XDestroyWindow(display, top);
         XSync(display, False);
         top = 0;
@@ -51,6 +49,11 @@ struct Probe : VSTGUIEditorInterface, CControlListener {
     {
         auto* p = static_cast<NelTouchPad*>(c);
         std::printf("changed %.6f %.6f\n", p->getXValue(), p->getYValue());
+    }
+    void where()
+    {
+        const CPoint h = pad->getHandlePosition();
+        std::printf("handle %ld %ld %.6f %.6f\n", h.x, h.y, pad->getXValue(), pad->getYValue());
     }
     void serviceHostWindow()
     {
@@ -73,10 +76,9 @@ bool handleCommand(Probe& probe, const std::string& line)
         return false;
     if (line == "destroy-in-drag")
         probe.destroyInDrag = true;
-    if (line == "where") {
-        const CPoint h = probe.pad->getHandlePosition();
-        std::printf("handle %ld %ld %.6f %.6f\n", h.x, h.y, probe.pad->getXValue(), probe.pad->getYValue());
-    } else if (line.rfind("shot ", 0) == 0) {
+    if (line == "where")
+        probe.where();
+    else if (line.rfind("shot ", 0) == 0) {
         std::printf("shot %s\n", captureWindowPng(probe.top, line.substr(5).c_str()) ? "ok" : "failed");
     }
     return true;
@@ -89,10 +91,8 @@ int main()
     setvbuf(stdout, nullptr, _IOLBF, 0);
     Probe probe;
     probe.display = XOpenDisplay(nullptr);
-    if (!probe.display) {
-        std::printf("no display\n");
+    if (!probe.display)
         return 1;
-    }
     Display* d = probe.display;
     const Window top = probe.top =
         XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, kWindowWidth, kWindowHeight, 0, 0, 0);
@@ -116,8 +116,7 @@ int main()
 
     probe.frame->idle();
     std::printf("window %lu\n", probe.frame->getWindowId());
-    const CPoint h = probe.pad->getHandlePosition();
-    std::printf("ready %ld %ld\n", h.x, h.y);
+    probe.where();
 
     std::string pending;
     bool running = true;

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
 
 namespace {
 
@@ -44,13 +43,10 @@ TEST_F(PadWindow, DragMovesTheHandleAndOutlivesTheHostWindow)
     std::string line;
     ASSERT_TRUE(probe.output.waitFor("window ", line));
     const std::string window = line.substr(7);
-    ASSERT_TRUE(probe.output.waitFor("ready ", line));
-    long hx = 0, hy = 0;
-    std::istringstream(line.substr(6)) >> hx >> hy;
+    ASSERT_TRUE(probe.output.waitFor("handle ", line));
     // Centred 15-pixel handle on the 173-pixel pad.
-    EXPECT_EQ(hx, kPadLeft + 79);
-    EXPECT_EQ(hy, kPadTop + 79);
-    const long gx = hx + 7, gy = hy + 7;
+    EXPECT_EQ(line, "handle 164 156 0.500000 0.500000");
+    const long gx = kPadLeft + 79 + 7, gy = kPadTop + 79 + 7;
 
     ASSERT_TRUE(moveTo(window, gx, gy));
     pause(50);
@@ -73,7 +69,8 @@ TEST_F(PadWindow, DragMovesTheHandleAndOutlivesTheHostWindow)
     EXPECT_EQ(changes.back(), std::string("changed ") + values);
     probe.send("where");
     ASSERT_TRUE(probe.output.waitFor("handle ", line));
-    EXPECT_EQ(line, "handle " + std::to_string(kPadLeft + 119) + " " + std::to_string(kPadTop + 99) + " " + values);
+    EXPECT_EQ(line,
+              "handle " + std::to_string(kPadLeft + 119) + " " + std::to_string(kPadTop + 99) + " " + values);
 
     const std::string shot = std::string(VELMORA_TEST_OUTPUT_DIR) + "/pad-window.png";
     probe.send("shot " + shot);

@@ -2,8 +2,8 @@
 
 // Test plumbing for real windows: an Xvfb server of the test's own
 // (started with -displayfd, stopped by its pid), child processes whose
-// output lines the test waits for, and xdotool driving the pointer through
-// XTEST.
+// output lines the test waits for, xdotool driving the pointer through
+// XTEST, and screenshots read back.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -26,8 +27,7 @@ namespace xsession {
 
 inline bool onPath(const char* program)
 {
-    const std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 inline void pause(int ms)
@@ -35,16 +35,26 @@ inline void pause(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-inline pid_t spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions)
+// Starts a program found on $PATH. Each pair places one of our descriptors
+// (opened close-on-exec, so nothing else leaks into the child) at a number
+// in the child; quiet sends its standard error to /dev/null.
+inline pid_t spawn(const std::vector<std::string>& args, const std::vector<std::pair<int, int>>& fds = {},
+                   bool quiet = false)
 {
     std::vector<char*> argv;
     for (const auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const auto& [ours, theirs] : fds)
+        posix_spawn_file_actions_adddup2(&actions, ours, theirs);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0)
-        return -1;
-    return pid;
+    const bool ok = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return ok ? pid : -1;
 }
 
 inline void stop(pid_t& pid)
@@ -52,58 +62,41 @@ inline void stop(pid_t& pid)
     if (pid <= 0)
         return;
     ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(pid, nullptr, 0);
     pid = -1;
 }
 
 // Reads lines from fd until one starts with prefix or the time is up.
 class LineReader {
 public:
-    explicit LineReader(int fd = -1) : fd(fd) {}
-    void attach(int f) { fd = f; }
-
     bool waitFor(const std::string& prefix, std::string& line, int timeoutMs = 5000)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             while (next < lines.size()) {
-                const std::string& l = lines[next++];
-                if (l.compare(0, prefix.size(), prefix) == 0) {
-                    line = l;
+                line = lines[next++];
+                if (line.compare(0, prefix.size(), prefix) == 0)
                     return true;
-                }
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !readSome(int(left.count())))
+            pollfd p{fd, POLLIN, 0};
+            char buf[4096];
+            ssize_t n = 0;
+            if (left.count() <= 0 || ::poll(&p, 1, int(left.count())) <= 0 ||
+                (n = ::read(fd, buf, sizeof buf)) <= 0)
                 return false;
+            partial.append(buf, size_t(n));
+            for (size_t nl; (nl = partial.find('\n')) != std::string::npos; partial.erase(0, nl + 1))
+                lines.push_back(partial.substr(0, nl));
         }
     }
 
+    int fd = -1;
     // Every line read so far, including those waitFor passed over.
     std::vector<std::string> lines;
 
 private:
-    bool readSome(int timeoutMs)
-    {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return false;
-        char buf[4096];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n <= 0)
-            return false;
-        partial.append(buf, size_t(n));
-        size_t nl;
-        while ((nl = partial.find('\n')) != std::string::npos) {
-            lines.push_back(partial.substr(0, nl));
-            partial.erase(0, nl + 1);
-        }
-        return true;
-    }
-
-    int fd;
     size_t next = 0;
     std::string partial;
 };
@@ -114,28 +107,19 @@ public:
     bool start()
     {
         int fds[2];
-        if (::pipe(fds) != 0)
+        if (::pipe2(fds, O_CLOEXEC) != 0)
             return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp"}, &actions);
-        posix_spawn_file_actions_destroy(&actions);
+        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp"},
+                    {{fds[1], 3}}, true);
         ::close(fds[1]);
-        LineReader reader(fds[0]);
+        LineReader reader;
+        reader.fd = fds[0];
         std::string number;
         const bool ok = pid > 0 && reader.waitFor("", number, 10000) && !number.empty();
         ::close(fds[0]);
-        if (!ok)
-            return false;
-        display = ":" + number;
-        ::setenv("DISPLAY", display.c_str(), 1);
-        return true;
+        return ok && ::setenv("DISPLAY", (":" + number).c_str(), 1) == 0;
     }
     ~Xvfb() { stop(pid); }
-
-    std::string display;
 
 private:
     pid_t pid = -1;
@@ -147,21 +131,13 @@ public:
     bool start(const std::vector<std::string>& args)
     {
         int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0)
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
             return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, in[1]);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        pid = spawn(args, &actions);
-        posix_spawn_file_actions_destroy(&actions);
+        pid = spawn(args, {{in[0], 0}, {out[1], 1}});
         ::close(in[0]);
         ::close(out[1]);
         toChild = in[1];
-        fromChild = out[0];
-        output.attach(fromChild);
+        output.fd = out[0];
         return pid > 0;
     }
     void send(const std::string& line)
@@ -173,8 +149,7 @@ public:
     // Waits for the child to end by itself; its exit status, or -1.
     int wait(int timeoutMs = 5000)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < deadline) {
+        for (int waited = 0; waited < timeoutMs; waited += 10) {
             int status = 0;
             if (::waitpid(pid, &status, WNOHANG) == pid) {
                 pid = -1;
@@ -187,10 +162,8 @@ public:
     ~Child()
     {
         stop(pid);
-        if (toChild >= 0)
-            ::close(toChild);
-        if (fromChild >= 0)
-            ::close(fromChild);
+        ::close(toChild);
+        ::close(output.fd);
     }
 
     LineReader output;
@@ -198,7 +171,6 @@ public:
 private:
     pid_t pid = -1;
     int toChild = -1;
-    int fromChild = -1;
 };
 
 // xdotool through XTEST, run to its end: never --window on button or key
@@ -206,7 +178,7 @@ private:
 inline bool xdo(std::vector<std::string> args)
 {
     args.insert(args.begin(), "xdotool");
-    pid_t pid = spawn(args, nullptr);
+    pid_t pid = spawn(args);
     int status = 0;
     return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
