@@ -63,12 +63,6 @@ const std::vector<Service>& services()
          req(audioMasterPinConnected, 3, 0), T::ZeroIsTrue, 1},
         {"isOutputConnected", [](ProbeEffect& e) { return asInt(e.__isOutputConnectedDeprecated(5)); },
          req(audioMasterPinConnected, 5, 1), T::ZeroIsTrue, 1},
-        {"wantEvents",
-         [](ProbeEffect& e) {
-             e.__wantEventsDeprecated(7);
-             return VstIntPtr(0);
-         },
-         req(audioMasterWantMidi, 0, 7), T::Ignored, 0},
         {"getTimeInfo", [](ProbeEffect& e) { return asInt(e.getTimeInfo(0x200)); },
          req(audioMasterGetTime, 0, 0x200), T::AsIs, 0},
         {"sendVstEventsToHost", [](ProbeEffect& e) { return asInt(e.sendVstEventsToHost(&events)); },
