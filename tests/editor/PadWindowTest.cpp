@@ -48,15 +48,7 @@ TEST_F(PadWindow, DragMovesTheHandleAndOutlivesTheHostWindow)
     EXPECT_EQ(line, "handle 164 156 0.500000 0.500000");
     const long gx = kPadLeft + 79 + 7, gy = kPadTop + 79 + 7;
 
-    ASSERT_TRUE(moveTo(window, gx, gy));
-    pause(50);
-    ASSERT_TRUE(xdo({"mousedown", "1"}));
-    for (int step = 1; step <= 4; ++step) {
-        pause(50);
-        ASSERT_TRUE(moveTo(window, gx + 10 * step, gy + 5 * step));
-    }
-    pause(150);
-    ASSERT_TRUE(xdo({"mouseup", "1"}));
+    ASSERT_TRUE(drag(window, gx, gy, 10, 5));
     ASSERT_TRUE(probe.output.waitFor("end 2", line));
     EXPECT_EQ(linesStarting("begin").size(), 1u);
     EXPECT_EQ(linesStarting("end").size(), 1u);

@@ -188,6 +188,21 @@ inline bool moveTo(const std::string& window, long x, long y)
     return xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
 }
 
+// Presses the left button at (x, y) in the window, moves the pointer by
+// (dx, dy) four times with a pause for the idle calls between, lets go.
+inline bool drag(const std::string& window, long x, long y, long dx, long dy)
+{
+    bool ok = moveTo(window, x, y);
+    pause(50);
+    ok = ok && xdo({"mousedown", "1"});
+    for (int step = 1; ok && step <= 4; ++step) {
+        pause(50);
+        ok = moveTo(window, x + dx * step, y + dy * step);
+    }
+    pause(150);
+    return xdo({"mouseup", "1"}) && ok;
+}
+
 // A screenshot read back, one pixel at a time as 0xRRGGBB.
 struct Png {
     explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
