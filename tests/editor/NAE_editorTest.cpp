@@ -23,15 +23,11 @@ namespace {
 std::vector<std::string> requests;
 std::function<void()> onHostIdle;
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float)
 {
-    char line[64];
     switch (opcode) {
     case audioMasterVersion: return kVstVersion;
-    case audioMasterAutomate:
-        std::snprintf(line, sizeof line, "automate %d %.6f", index, double(opt));
-        requests.push_back(line);
-        return 0;
+    case audioMasterAutomate: requests.push_back("automate " + std::to_string(index)); return 0;
     case audioMasterBeginEdit: requests.push_back("begin " + std::to_string(index)); return 1;
     case audioMasterEndEdit: requests.push_back("end " + std::to_string(index)); return 1;
     case audioMasterIdle:

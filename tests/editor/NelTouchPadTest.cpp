@@ -54,7 +54,7 @@ struct PadFixture : ::testing::Test {
     NelTouchPad* pad;
 };
 
-TEST_F(PadFixture, NewPadIsCentred)
+TEST_F(PadFixture, NewPadIsCentredAndCornersAreFlushWithTheEdges)
 {
     EXPECT_EQ(pad->getXValue(), 0.5f);
     EXPECT_EQ(pad->getYValue(), 0.5f);
@@ -62,6 +62,12 @@ TEST_F(PadFixture, NewPadIsCentred)
     EXPECT_EQ(pad->getDefaultValue(), 0.5f);
     // (173 - 15) * 0.5 = 79 exactly.
     EXPECT_EQ(pad->getHandlePosition(), CPoint(85 + 79, 77 + 79));
+    place(0, 0);
+    EXPECT_EQ(pad->getHandlePosition(), CPoint(85, 77));
+    place(1, 1);
+    EXPECT_EQ(pad->getHandlePosition(), CPoint(258 - 15, 250 - 15));
+    place(1, 0);
+    EXPECT_EQ(pad->getHandlePosition(), CPoint(258 - 15, 77));
 }
 
 template <long W, long H> struct PadWithHandle : PadFixture {
@@ -73,16 +79,6 @@ TEST_F(EvenHandlePad, HalfPixelCentreRoundsUp)
 {
     // (173 - 16) * 0.5 = 78.5: the handle goes to 79.
     EXPECT_EQ(pad->getHandlePosition(), CPoint(85 + 79, 77 + 79));
-}
-
-TEST_F(PadFixture, CornersAreFlushWithThePadEdges)
-{
-    place(0, 0);
-    EXPECT_EQ(pad->getHandlePosition(), CPoint(85, 77));
-    place(1, 1);
-    EXPECT_EQ(pad->getHandlePosition(), CPoint(258 - 15, 250 - 15));
-    place(1, 0);
-    EXPECT_EQ(pad->getHandlePosition(), CPoint(258 - 15, 77));
 }
 
 TEST_F(PadFixture, ValueFromPointClampsAndRoundTrips)
