@@ -1,6 +1,5 @@
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/CBitmap.h"
-#include "toolkit/CParamDisplay.h"
 #include "toolkit/ResourceBundle.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -79,9 +79,8 @@ TEST_F(ResourceFixture, FolderBesideTheBinaryOverridesEmbeddedFiles)
     ASSERT_FALSE(dir.empty());
     ::mkdir(dir.c_str(), 0755);
     const std::string file = dir + "/bmp00990.png";
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 11, 13);
-    ASSERT_EQ(cairo_surface_write_to_png(s, file.c_str()), CAIRO_STATUS_SUCCESS);
-    cairo_surface_destroy(s);
+    const auto bigger = pngOfSize(11, 13);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bigger.data()), bigger.size());
 
     CBitmap* b = new CBitmap(CResourceDescription(990));
     EXPECT_EQ(b->getWidth(), 11);
@@ -89,27 +88,6 @@ TEST_F(ResourceFixture, FolderBesideTheBinaryOverridesEmbeddedFiles)
     b->forget();
     std::remove(file.c_str());
     ::rmdir(dir.c_str());
-}
-
-TEST(Bitmap, ReferencesFollowTheViewsThatShowThem)
-{
-    CBitmap* bitmap = solidBitmap(20, 20, 0xff0000);
-    EXPECT_EQ(bitmap->getNbReference(), 1);
-    bitmap->remember(); // the test's own watch on it
-    {
-        auto* frame = new CFrame(CRect(0, 0, 50, 50), nullptr, nullptr);
-        frame->setBackground(bitmap);
-        auto* view = new CView(CRect(0, 0, 20, 20));
-        view->setBackground(bitmap);
-        frame->addView(view);
-        CView* copy = view->newCopy();
-        frame->addView(copy);
-        bitmap->forget(); // the creator lets go, as the editor does after open
-        EXPECT_EQ(bitmap->getNbReference(), 4); // frame, two views, the test
-        delete frame;
-    }
-    EXPECT_EQ(bitmap->getNbReference(), 1);
-    bitmap->forget();
 }
 
 // A view that paints its rectangle in one colour and counts its draws.
@@ -150,24 +128,6 @@ TEST(Frame, RepaintsOverlappingViewsBottomUp)
     // Nothing changed, nothing drawn.
     frame.redrawChanged();
     EXPECT_EQ(below->draws, 2);
-}
-
-TEST(Frame, WithoutAWindowEveryCallIsHarmless)
-{
-    RecordingEditor editor;
-    CFrame frame(CRect(0, 0, 100, 100), nullptr, &editor);
-    editor.frame = &frame;
-    frame.addView(new CParamDisplay(CRect(60, 0, 100, 20)));
-    frame.idle();
-    frame.doIdleStuff();
-    frame.syncAfterHostIdle();
-    CPoint where;
-    long buttons = 99;
-    EXPECT_FALSE(frame.queryPointer(where, buttons));
-    EXPECT_EQ(buttons, 0);
-    EXPECT_EQ(frame.getWindowId(), 0u);
-    EXPECT_FALSE(frame.isOpen());
-    EXPECT_EQ(editor.idlePasses, 1);
 }
 
 } // namespace

@@ -35,7 +35,6 @@ public:
 
     void getMouseLocation(CPoint& where) override
     {
-        ++polls;
         if (next < samples.size())
             current = samples[next++];
         else
@@ -43,8 +42,6 @@ public:
         where = current.where;
     }
     long getMouseButtons() override { return current.buttons; }
-
-    int polls = 0;
 
 private:
     std::vector<MouseSample> samples;
@@ -79,7 +76,6 @@ class RecordingEditor : public VSTGUIEditorInterface {
 public:
     void doIdleStuff() override
     {
-        ++idlePasses;
         if (frame)
             frame->updateWhileTracking();
     }
@@ -88,7 +84,6 @@ public:
 
     CFrame* frame = nullptr;
     std::vector<std::string> edits;
-    int idlePasses = 0;
 };
 
 // Reads one pixel of an RGB24/ARGB32 image surface as 0xRRGGBB.
@@ -100,13 +95,11 @@ inline unsigned pixelAt(cairo_surface_t* s, int x, int y)
 }
 
 // A bitmap filled with one colour, for tests that probe pixels.
-inline CBitmap* solidBitmap(long width, long height, unsigned rgb, double alpha = 1.0)
+inline CBitmap* solidBitmap(long width, long height, unsigned rgb)
 {
     CBitmap* b = new CBitmap(width, height);
     cairo_t* cr = cairo_create(b->getSurface());
-    cairo_set_source_rgba(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0,
-                          alpha);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0);
     cairo_paint(cr);
     cairo_destroy(cr);
     return b;
