@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -33,7 +32,7 @@ protected:
         folder = mkdtemp(pattern);
     }
 
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::string path(const std::string& name) const { return folder + "/" + name; }
 
@@ -76,16 +75,13 @@ protected:
         return samples;
     }
 
-    // Files in the folder, so a test can see that nothing was left behind.
+    // Files in the folder (a hidden partial output included), so a test can
+    // see that nothing was left behind.
     std::vector<std::string> files() const
     {
         std::vector<std::string> names;
-        DIR* dir = opendir(folder.c_str());
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.' || std::string(entry->d_name).find(".partial") != std::string::npos)
-                if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                    names.push_back(entry->d_name);
-        closedir(dir);
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -279,13 +275,6 @@ TEST_F(VelmoraTest, InfoShowsWhatAHostSees)
                                  "W X Y U V P Q", "\"Compensation Distance\"", "off", "\"Prog 16\"",
                                  "category   0 (not given)", "--set distance=0..4|off"})
         EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
-}
-
-TEST_F(VelmoraTest, HelpOfOneCommandIsNoError)
-{
-    const Result result = velmora("render in.wav --help");
-    EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(result.output.rfind("usage: velmora render IN OUT", 0), 0u) << result.output;
 }
 
 TEST_F(VelmoraTest, DemoWritesItsThreeFiles)
