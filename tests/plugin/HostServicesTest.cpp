@@ -71,18 +71,9 @@ const std::vector<Service>& services()
          req(audioMasterSizeWindow, 300, 200), T::NonZeroIsTrue, 0},
         {"offlineStart", [](ProbeEffect& e) { return asInt(e.offlineStart(&audioFile, 3, 2)); },
          req(audioMasterOfflineStart, 2, 3, &audioFile), T::NonZeroIsTrue, 0},
-        {"offlineRead source",
+        {"offlineRead",
          [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflinePeaks, true)); },
          req(audioMasterOfflineRead, 1, kVstOfflinePeaks, &offlineTask), T::NonZeroIsTrue, 0},
-        {"offlineRead destination",
-         [](ProbeEffect& e) { return asInt(e.offlineRead(&offlineTask, kVstOfflineCursor, false)); },
-         req(audioMasterOfflineRead, 0, kVstOfflineCursor, &offlineTask), T::NonZeroIsTrue, 0},
-        {"setOutputSamplerate",
-         [](ProbeEffect& e) {
-             e.__setOutputSamplerateDeprecated(22050.0f);
-             return VstIntPtr(0);
-         },
-         req(audioMasterSetOutputSampleRate, 0, 0, nullptr, 22050.0f), T::Ignored, 0},
         {"hostVendorSpecific", [](ProbeEffect& e) { return e.hostVendorSpecific(5, 6, text, 1.5f); },
          req(audioMasterVendorSpecific, 5, 6, text, 1.5f), T::AsIs, 0},
         {"canHostDo", [](ProbeEffect& e) { return asInt(e.canHostDo(text)); },

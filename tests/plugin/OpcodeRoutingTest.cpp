@@ -51,22 +51,15 @@ public:
         return note("setChunk", data, size, isPreset), kCount;
     }
     bool canParameterBeAutomated(VstInt32 i) override { return note("canParameterBeAutomated", i); }
-    bool string2parameter(VstInt32 i, char* t) override { return note("string2parameter", i, t); }
     bool getProgramNameIndexed(VstInt32 category, VstInt32 i, char* t) override
     {
         return note("getProgramNameIndexed", category, i, t);
     }
-    bool offlineNotify(VstAudioFile* f, VstInt32 n, bool start) override
-    {
-        return note("offlineNotify", f, n, start);
-    }
-    bool offlinePrepare(VstOfflineTask* t, VstInt32 n) override { return note("offlinePrepare", t, n); }
     bool setSpeakerArrangement(VstSpeakerArrangement* in, VstSpeakerArrangement* out) override
     {
         return note("setSpeakerArrangement", in, out);
     }
     bool setBypass(bool on) override { return note("setBypass", on); }
-    bool getEffectName(char* t) override { return note("getEffectName", t); }
     VstIntPtr vendorSpecific(VstInt32 a, VstIntPtr b, void* p, float opt) override
     {
         return note("vendorSpecific", a, b, p, opt), kWide;
@@ -76,7 +69,6 @@ public:
     {
         return note("getSpeakerArrangement", in, out);
     }
-    bool setPanLaw(VstInt32 type, float gain) override { return note("setPanLaw", type, gain); }
 
 private:
     // Records "name(arg,arg,...)"; answers true so that a bool result shows.
@@ -123,19 +115,13 @@ const Route kRoutes[] = {
     {effSetChunk, 3, 5, "setChunk(P,5,true)", kCount},
     {effSetChunk, 0, 5, "setChunk(P,5,false)", kCount},
     {effCanBeAutomated, 3, 5, "canParameterBeAutomated(3)", 1},
-    {effString2Parameter, 3, 5, "string2parameter(3,P)", 1},
     {effGetProgramNameIndexed, 3, 5, "getProgramNameIndexed(5,3,P)", 1},
-    {effOfflineNotify, 3, 5, "offlineNotify(P,5,true)", 1},
-    {effOfflineNotify, 0, 5, "offlineNotify(P,5,false)", 1},
-    {effOfflinePrepare, 3, 5, "offlinePrepare(P,5)", 1},
     {effSetSpeakerArrangement, 3, kValuePointer, "setSpeakerArrangement(V,P)", 1},
     {effSetBypass, 3, 5, "setBypass(true)", 1},
     {effSetBypass, 3, 0, "setBypass(false)", 1},
-    {effGetEffectName, 3, 5, "getEffectName(P)", 1},
     {effVendorSpecific, 3, 5, "vendorSpecific(3,5,P,2.5)", kWide},
     {effCanDo, 3, 5, "canDo(P)", kCount},
     {effGetSpeakerArrangement, 3, kValuePointer, "getSpeakerArrangement(V,P)", 1},
-    {effSetPanLaw, 3, 5, "setPanLaw(5,2.5)", 1},
 };
 
 TEST(OpcodeRouting, EachOpcodeMakesOneCallWithItsArgumentsAndPacksTheResult)

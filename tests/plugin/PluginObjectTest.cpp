@@ -132,10 +132,6 @@ TEST_F(PluginObject, RecordHoldsTheBaseValues)
 {
     load();
     EXPECT_EQ(effect->magic, 0x56737450);
-    EXPECT_EQ(effect->numPrograms, probe::kNumPrograms);
-    EXPECT_EQ(effect->numParams, probe::kNumParams);
-    EXPECT_EQ(effect->numInputs, 1);
-    EXPECT_EQ(effect->numOutputs, 2);
     EXPECT_EQ(effect->flags, effFlagsCanReplacing | effFlagsHasEditor);
     EXPECT_EQ(effect->initialDelay, 0);
     EXPECT_EQ(effect->realQualities, 0);
