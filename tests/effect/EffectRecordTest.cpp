@@ -90,9 +90,11 @@ TEST(EffectRecord, PinsLabelTheInputAndTheSevenChannels)
     }
 }
 
-TEST(EffectParameters, NewEffectReportsTheInitialProgram)
+TEST(EffectParameters, NewEffectReportsTheInitialProgramWhateverIsWrittenOutOfRange)
 {
     LoadedEffect fx;
+    fx.set(7, 0.3f);
+    fx.set(-1, 0.3f);
     const float values[] = {0.0f, 0.5f, 1.0f, 0.5f, 0.5f, 0.0f, 1.0f};
     const char* names[] = {"Azimuth", "Elevation", " x ", " y ", " z ", "Distance", "Compensation Distance"};
     const char* labels[] = {"degrees", "degrees", "m", "m", "m", "m", "m"};
@@ -104,13 +106,9 @@ TEST(EffectParameters, NewEffectReportsTheInitialProgram)
     }
 }
 
-TEST(EffectParameters, OutOfRangeIndicesChangeNothingAndTouchNoBuffer)
+TEST(EffectParameters, OutOfRangeIndicesTouchNoBuffer)
 {
     LoadedEffect fx;
-    fx.set(7, 0.3f);
-    fx.set(-1, 0.3f);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(fx.display(i), kInitialTexts[i]);
     EXPECT_EQ(fx.get(7), 0.0f);
     EXPECT_EQ(fx.get(-1), 0.0f);
     for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay})
@@ -208,25 +206,21 @@ TEST(EffectParameters, NonFiniteValuesAreIgnored)
     }
 }
 
-TEST(EffectAudio, FirstBlockStartsAtTheTargetGains)
+TEST(EffectAudio, FirstBlockStartsAtTheTargetGainsAndResumeJumpsToNewOnes)
 {
     LoadedEffect fx;
-    const auto out = fx.run(ones(4));
-    const float targets[] = {kW, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f};
+    const float atTheEdge[] = {kW, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f};
+    const auto first = fx.run(ones(4));
     for (int c = 0; c < kOutputs; ++c)
         for (int i = 0; i < 4; ++i)
-            EXPECT_NEAR(out[c][i], targets[c], 1e-7) << "channel " << c;
-}
+            EXPECT_NEAR(first[c][i], atTheEdge[c], 1e-7) << "channel " << c;
 
-TEST(EffectAudio, InteriorLawThroughTheParameters)
-{
-    LoadedEffect fx;
     fx.set(2, 0.75f); // x = 2 m, compensation off: each order scaled by (2/4)^m
     fx.dispatch(effMainsChanged, 0, 1);
-    const auto out = fx.run(ones(2));
-    const float targets[] = {kW, 0.5f, 0.0f, 0.25f, 0.0f, 0.125f, 0.0f};
+    const float inside[] = {kW, 0.5f, 0.0f, 0.25f, 0.0f, 0.125f, 0.0f};
+    const auto resumed = fx.run(ones(1));
     for (int c = 0; c < kOutputs; ++c)
-        EXPECT_NEAR(out[c][0], targets[c], 1e-6) << "channel " << c;
+        EXPECT_NEAR(resumed[c][0], inside[c], 1e-6) << "channel " << c;
 }
 
 TEST(EffectAudio, AccumulatingEntryOverwritesLikeReplacing)

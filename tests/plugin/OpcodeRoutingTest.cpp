@@ -23,12 +23,7 @@ const VstIntPtr kWide = sizeof(VstIntPtr) == 8 ? static_cast<VstIntPtr>(0x123456
 
 void describePointer(std::ostream& out, const void* pointer)
 {
-    if (pointer == buffer)
-        out << "P";
-    else if (pointer == valueTarget)
-        out << "V";
-    else
-        out << (pointer ? "?" : "null");
+    out << (pointer == buffer ? "P" : pointer == valueTarget ? "V" : "?");
 }
 
 class RoutingEffect : public AudioEffectX {

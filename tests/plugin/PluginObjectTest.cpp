@@ -261,13 +261,6 @@ TEST_F(PluginObject, MainsChangedSuspendsOrResumes)
     }
 }
 
-TEST_F(PluginObject, OpenAndCloseReachTheEffect)
-{
-    load();
-    EXPECT_EQ(dispatch(effOpen), 0);
-    EXPECT_EQ(host.eventCodes(), std::vector<VstInt32>{probe::kOpened});
-}
-
 TEST_F(PluginObject, SetProgramStaysWithinTheBank)
 {
     load();
@@ -346,12 +339,14 @@ TEST_F(PluginObject, EditorOpcodesWithoutAnEditorAnswerZero)
     EXPECT_TRUE(host.requests.empty());
 }
 
-TEST_F(PluginObject, CloseRunsCloseThenDestroysEffectAndEditor)
+TEST_F(PluginObject, OpenThenCloseRunsCloseThenDestroysEffectAndEditor)
 {
     load();
+    EXPECT_EQ(dispatch(effOpen), 0);
     EXPECT_EQ(dispatch(effClose), 1);
     EXPECT_EQ(host.eventCodes(),
-              (std::vector<VstInt32>{probe::kClosed, probe::kEffectDestroyed, probe::kEditorDestroyed}));
+              (std::vector<VstInt32>{probe::kOpened, probe::kClosed, probe::kEffectDestroyed,
+                                     probe::kEditorDestroyed}));
 }
 
 TEST_F(PluginObject, ExceptionsStopAtTheRecord)

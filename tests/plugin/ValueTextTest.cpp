@@ -69,7 +69,7 @@ TEST_F(ValueText, FloatTwoDecimalsAsParameterDisplaysUseThem)
     EXPECT_EQ(floatText(-1.5f, 5), "-1.50");
 }
 
-TEST_F(ValueText, FloatFillsEightCharacters)
+TEST_F(ValueText, FloatFillsEightCharactersOrSaysHuge)
 {
     EXPECT_EQ(floatText(1.5f, 8), "1.500000");
     EXPECT_EQ(floatText(-1.5f, 8), "-1.50000");
@@ -79,10 +79,6 @@ TEST_F(ValueText, FloatFillsEightCharacters)
     EXPECT_EQ(floatText(12345678.0f, 8), "12345678");
     EXPECT_EQ(floatText(12345678.0f, 20), "12345678.");
     EXPECT_EQ(floatText(-1234567.0f, 8), "-1234567");
-}
-
-TEST_F(ValueText, FloatOutOfRange)
-{
     EXPECT_EQ(floatText(100000000.0f, 8), "Huge!");
     EXPECT_EQ(floatText(-10000000.0f, 8), "Huge!");
     EXPECT_EQ(floatText(100000000.0f, 4), "Huge");
