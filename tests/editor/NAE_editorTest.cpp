@@ -218,12 +218,10 @@ TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely)
         effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.f);
         effect->dispatcher(effEditClose, 0, 0, nullptr, 0.f);
     };
-    ScriptedContext ctx(frame,
-                        {{CPoint(h.x + 7, h.y + 7), kLButton},
-                         {CPoint(h.x + 20, h.y + 7), kLButton},
-                         {CPoint(h.x + 20, h.y + 7), 0}});
-    CPoint where(h.x + 7, h.y + 7);
-    tracked->mouse(&ctx, where, kLButton);
+    replayMouse(tracked, frame,
+                {{CPoint(h.x + 7, h.y + 7), kLButton},
+                 {CPoint(h.x + 20, h.y + 7), kLButton},
+                 {CPoint(h.x + 20, h.y + 7), 0}});
     onHostIdle = nullptr;
     EXPECT_EQ(editor->getFrame(), nullptr);
     EXPECT_EQ(requests.front(), "begin 2");

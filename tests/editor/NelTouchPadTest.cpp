@@ -26,13 +26,7 @@ struct PadFixture : ::testing::Test {
         frame.redrawChanged();
     }
 
-    // Clicks at the first sample with its buttons, then replays the rest.
-    void mouse(std::vector<MouseSample> script)
-    {
-        ScriptedContext ctx(&frame, script);
-        CPoint where = script.front().where;
-        pad->mouse(&ctx, where, script.front().buttons);
-    }
+    void mouse(const std::vector<MouseSample>& script) { replayMouse(pad, &frame, script); }
     void place(float x, float y)
     {
         pad->setXYValue(x, y);

@@ -61,7 +61,8 @@ protected:
         sf_close(file);
     }
 
-    std::vector<float> readSound(const std::string& name, SF_INFO& info) const
+    // The samples of a sound file; its header in info and ambisonic.
+    std::vector<float> readSound(const std::string& name)
     {
         info = SF_INFO{};
         SNDFILE* file = sf_open(path(name).c_str(), SFM_READ, &info);
@@ -91,8 +92,18 @@ protected:
         std::ofstream(path(name)) << text;
     }
 
+    // Renders in to out with the options given; what was written (nothing
+    // when it failed, so that reading a sample throws).
+    std::vector<float> render(const std::string& in, const std::string& out, const std::string& options)
+    {
+        const Result result = velmora("render " + path(in) + " " + path(out) + " " + options);
+        EXPECT_EQ(result.status, 0) << result.output;
+        return readSound(out);
+    }
+
     std::string folder;
-    mutable int ambisonic = 0;
+    SF_INFO info{};
+    int ambisonic = 0;
 };
 
 std::vector<float> tone(size_t frames)
@@ -108,17 +119,14 @@ void expectGains(const std::vector<float>& out, const std::vector<float>& in, co
 {
     for (size_t i = from; i < to; ++i)
         for (int c = 0; c < 7; ++c)
-            ASSERT_NEAR(out[i * 7 + c], in[i] * gains[c], 1e-5) << "sample " << i << " channel " << c;
+            ASSERT_NEAR(out.at(i * 7 + c), in[i] * gains[c], 1e-5) << "sample " << i << " channel " << c;
 }
 
 TEST_F(VelmoraTest, RenderAppliesTheSettingsFromTheFirstSample)
 {
     const auto in = tone(4800);
     writeSound("in.wav", in, 1);
-    const Result result = velmora("render " + path("in.wav") + " " + path("out.amb") + " --set x=2");
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.amb", info);
+    const auto out = render("in.wav", "out.amb", "--set x=2");
     EXPECT_EQ(info.channels, 7);
     EXPECT_EQ(info.samplerate, kRate);
     EXPECT_EQ(info.frames, 4800);
@@ -133,11 +141,7 @@ TEST_F(VelmoraTest, PlainWavOnRequestWithPolarSettings)
 {
     const auto in = tone(1000);
     writeSound("in.wav", in, 1);
-    const Result result =
-        velmora("render " + path("in.wav") + " " + path("out.wav") + " --wav --set azimuth=90 --block 17");
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.wav", info);
+    const auto out = render("in.wav", "out.wav", "--wav --set azimuth=90 --block 17");
     EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_WAV);
     EXPECT_NE(ambisonic, SF_AMBISONIC_B_FORMAT);
     const float gains[7] = {kW, 0.0f, 1.0f, -1.0f, 0.0f, 0.0f, -1.0f};
@@ -152,15 +156,11 @@ TEST_F(VelmoraTest, HeaderlessInputAtTheGivenRate)
         raw.write(reinterpret_cast<const char*>(in.data()),
                   static_cast<std::streamsize>(in.size() * sizeof(float)));
     }
-    const Result result = velmora("render " + path("in.raw") + " " + path("out.amb") +
-                                  " --rate 44100 --set distance=off --set y=-4 --program 2");
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.amb", info);
+    const auto out = render("in.raw", "out.amb", "--rate 44100 --set distance=off --set y=-4 --program 2");
     EXPECT_EQ(info.samplerate, 44100);
     EXPECT_EQ(info.frames, 500);
     // x stays 4, y = -4 is pulled back onto the 4 m circle at -45 degrees.
-    EXPECT_NEAR(out[100 * 7 + 2] / in[100], -0.70710677f, 1e-5);
+    EXPECT_NEAR(out.at(100 * 7 + 2) / in[100], -0.70710677f, 1e-5);
 }
 
 TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
@@ -168,16 +168,12 @@ TEST_F(VelmoraTest, AutomationTakesEffectAtItsBlockAndGlides)
     const std::vector<float> in(kRate, 1.0f);
     writeSound("in.wav", in, 1);
     writeText("moves.txt", "# move to 2 m at a quarter second\n0.25 x 2\n");
-    const Result result = velmora("render " + path("in.wav") + " " + path("out.amb") + " --automation " +
-                                  path("moves.txt") + " --block 100");
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.amb", info);
+    const auto out = render("in.wav", "out.amb", "--automation " + path("moves.txt") + " --block 100");
     const size_t change = 12000; // 0.25 s, a multiple of the block
-    EXPECT_FLOAT_EQ(out[(change - 1) * 7 + 1], 1.0f);
-    EXPECT_LT(out[change * 7 + 1], 1.0f);
-    EXPECT_GT(out[change * 7 + 1], 0.99f) << "the gain glides rather than jumps";
-    EXPECT_NEAR(out[(kRate - 1) * 7 + 1], 0.5f, 1e-4);
+    EXPECT_FLOAT_EQ(out.at((change - 1) * 7 + 1), 1.0f);
+    EXPECT_LT(out.at(change * 7 + 1), 1.0f);
+    EXPECT_GT(out.at(change * 7 + 1), 0.99f) << "the gain glides rather than jumps";
+    EXPECT_NEAR(out.at((kRate - 1) * 7 + 1), 0.5f, 1e-4);
 }
 
 // x then y, each pulled back onto the 4 m circle: made twice, the second
@@ -187,11 +183,7 @@ TEST_F(VelmoraTest, ChangesAtTimeZeroAreMadeOnceBeforeTheFirstBlock)
     const auto in = tone(2000);
     writeSound("in.wav", in, 1);
     writeText("moves.txt", "0 x 4\n0 y 4\n");
-    const Result result =
-        velmora("render " + path("in.wav") + " " + path("out.amb") + " --automation " + path("moves.txt"));
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.amb", info);
+    const auto out = render("in.wav", "out.amb", "--automation " + path("moves.txt"));
     const float gains[7] = {kW, kW, kW, 0.0f, 1.0f, -kW, kW};
     expectGains(out, in, gains, 0, 2000);
 }
@@ -210,11 +202,8 @@ TEST_F(VelmoraTest, ChannelPicksOneChannelOfAStereoFile)
         << refused.output;
     EXPECT_EQ(files(), (std::vector<std::string>{"stereo.wav"}));
 
-    const Result result = velmora("render " + path("stereo.wav") + " " + path("out.amb") + " --channel 2");
-    ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    const auto out = readSound("out.amb", info);
-    EXPECT_FLOAT_EQ(out[0], 0.2f * kW);
+    const auto out = render("stereo.wav", "out.amb", "--channel 2");
+    EXPECT_FLOAT_EQ(out.at(0), 0.2f * kW);
 }
 
 TEST_F(VelmoraTest, BadInputGivesOneLineAndLeavesNoFile)
@@ -281,11 +270,10 @@ TEST_F(VelmoraTest, DemoWritesItsThreeFiles)
 {
     const Result result = velmora("demo " + path("demo"));
     ASSERT_EQ(result.status, 0) << result.output;
-    SF_INFO info;
-    readSound("demo/encoded.amb", info);
+    readSound("demo/encoded.amb");
     EXPECT_EQ(info.channels, 7);
     EXPECT_EQ(ambisonic, SF_AMBISONIC_B_FORMAT);
-    readSound("demo/source.wav", info);
+    readSound("demo/source.wav");
     EXPECT_EQ(info.channels, 1);
     std::ifstream png(path("demo/picture.png"), std::ios::binary);
     char magic[4] = {};

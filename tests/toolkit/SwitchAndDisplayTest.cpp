@@ -20,12 +20,7 @@ struct SwitchFixture : ::testing::Test {
         strip->forget();
         frame.addView(sw);
     }
-    void drag(std::vector<MouseSample> script, long firstButtons = kLButton)
-    {
-        ScriptedContext ctx(&frame, script);
-        CPoint where = script.front().where;
-        sw->mouse(&ctx, where, firstButtons);
-    }
+    void drag(const std::vector<MouseSample>& script) { replayMouse(sw, &frame, script); }
 
     RecordingEditor editor;
     RecordingListener listener;
@@ -76,7 +71,7 @@ TEST_F(SwitchFixture, CommandClickResetsToTheTopAsOneGesture)
 {
     sw->setValue(1.f);
     sw->setDirty(false);
-    drag({{CPoint(60, 150), kLButton | kControl}}, kLButton | kControl);
+    drag({{CPoint(60, 150), kLButton | kControl}});
     EXPECT_EQ(sw->getValue(), 0.f);
     const std::vector<std::string> expected = {"modifier 34", "begin 6", "changed 0.000000", "end 6"};
     EXPECT_EQ(listener.log, expected);
@@ -86,7 +81,7 @@ TEST_F(SwitchFixture, ListenerMayClaimModifierClicks)
 {
     listener.claimModifierClicks = true;
     sw->setValue(1.f);
-    drag({{CPoint(60, 150), kLButton | kShift}}, kLButton | kShift);
+    drag({{CPoint(60, 150), kLButton | kShift}});
     EXPECT_EQ(sw->getValue(), 1.f);
     EXPECT_EQ(listener.log, std::vector<std::string>{"modifier 18"});
     EXPECT_TRUE(editor.edits.empty());
@@ -94,7 +89,7 @@ TEST_F(SwitchFixture, ListenerMayClaimModifierClicks)
 
 TEST_F(SwitchFixture, IgnoresOtherButtonsAndDisabledMouse)
 {
-    drag({{CPoint(60, 150), kRButton}}, kRButton);
+    drag({{CPoint(60, 150), kRButton}});
     sw->setMouseEnabled(false);
     drag({{CPoint(60, 150), kLButton}});
     EXPECT_TRUE(listener.log.empty());

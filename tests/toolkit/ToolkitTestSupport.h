@@ -49,6 +49,15 @@ private:
     MouseSample current{CPoint(), 0};
 };
 
+// Clicks the view at the first sample with its buttons, then replays the
+// rest of the script to its mouse loop.
+inline void replayMouse(CView* view, CFrame* frame, const std::vector<MouseSample>& script)
+{
+    ScriptedContext ctx(frame, script);
+    CPoint where = script.front().where;
+    view->mouse(&ctx, where, script.front().buttons);
+}
+
 // Records every listener call as text, with the values at that moment.
 class RecordingListener : public CControlListener {
 public:
