@@ -359,32 +359,25 @@ TEST_F(PluginObject, ExceptionsStopAtTheRecord)
 TEST_F(PluginObject, ProcessEntries)
 {
     load();
-    const VstInt32 frames = 4;
-    float input[frames] = {1, 2, 3, 4};
-    float left[frames] = {9, 9, 9, 9};
-    float right[frames] = {9, 9, 9, 9};
+    float input[] = {1, 2, 3, 4}, left[] = {9, 9, 9, 9}, right[] = {9, 9, 9, 9};
     float* inputs[] = {input};
     float* outputs[] = {left, right};
+    auto samples = [](const auto* channel) { return std::vector<double>(channel, channel + 4); };
 
-    // The accumulating entry has no effect behind it in the base: untouched.
-    effect->process(effect, inputs, outputs, frames);
-    for (VstInt32 i = 0; i < frames; ++i) {
-        EXPECT_EQ(left[i], 9.0f);
-        EXPECT_EQ(right[i], 9.0f);
-    }
-    double dInput[frames] = {1, 2, 3, 4};
-    double dOutput[frames] = {7, 7, 7, 7};
+    // The accumulating and double entries have no effect behind them in the
+    // base: their outputs stay untouched.
+    effect->process(effect, inputs, outputs, 4);
+    EXPECT_EQ(samples(left), std::vector<double>(4, 9.0));
+    EXPECT_EQ(samples(right), std::vector<double>(4, 9.0));
+    double dInput[] = {1, 2, 3, 4}, dOutput[] = {7, 7, 7, 7};
     double* dInputs[] = {dInput};
     double* dOutputs[] = {dOutput, dOutput};
-    effect->processDoubleReplacing(effect, dInputs, dOutputs, frames);
-    for (double sample : dOutput)
-        EXPECT_EQ(sample, 7.0);
+    effect->processDoubleReplacing(effect, dInputs, dOutputs, 4);
+    EXPECT_EQ(samples(dOutput), std::vector<double>(4, 7.0));
 
-    effect->processReplacing(effect, inputs, outputs, frames);
-    for (VstInt32 i = 0; i < frames; ++i) {
-        EXPECT_EQ(left[i], input[i]);
-        EXPECT_EQ(right[i], 2 * input[i]);
-    }
+    effect->processReplacing(effect, inputs, outputs, 4);
+    EXPECT_EQ(samples(left), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(samples(right), (std::vector<double>{2, 4, 6, 8}));
 }
 
 } // namespace
