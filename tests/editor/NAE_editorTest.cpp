@@ -193,14 +193,8 @@ TEST_F(EditorFixture, CoordinateTextsStayOffThePad)
     int onPad = 0, beside = 0;
     for (int i : {1, 2}) {
         const CRect r = display(i)->getViewSize();
-        for (long y = r.top; y < r.bottom; ++y)
-            for (long x = r.left; x < r.right; ++x) {
-                const bool text = isTextColour(pixelAt(frame->getBackBuffer(), int(x), int(y)));
-                if (x < 258)
-                    onPad += text;
-                else
-                    beside += text;
-            }
+        onPad += countPixels(frame->getBackBuffer(), CRect(r.left, r.top, 258, r.bottom), isTextColour);
+        beside += countPixels(frame->getBackBuffer(), CRect(258, r.top, r.right, r.bottom), isTextColour);
     }
     EXPECT_EQ(onPad, 0);
     EXPECT_GT(beside, 20);

@@ -36,9 +36,8 @@ struct PadFixture : ::testing::Test {
     }
     CPoint handleCentre() const
     {
-        const long hw = handle ? handle->getWidth() : 0;
-        const long hh = handle ? handle->getHeight() : 0;
-        return CPoint(pad->getHandlePosition().x + hw / 2, pad->getHandlePosition().y + hh / 2);
+        const CPoint h = pad->getHandlePosition();
+        return CPoint(h.x + handle->getWidth() / 2, h.y + handle->getHeight() / 2);
     }
 
     RecordingEditor editor;

@@ -133,26 +133,9 @@ TEST(ParamDisplay, WithoutConverterShowsTwoDecimals)
     EXPECT_FALSE(display.getMouseEnabled());
 }
 
-// Counts the pixels in rect that are close to the given colour.
-int pixelsNear(cairo_surface_t* s, const CRect& r, unsigned rgb)
-{
-    int n = 0;
-    for (long y = r.top; y < r.bottom; ++y)
-        for (long x = r.left; x < r.right; ++x) {
-            const unsigned p = pixelAt(s, int(x), int(y));
-            int d = 0;
-            for (int shift = 0; shift <= 16; shift += 8)
-                d += std::abs(int((p >> shift) & 255) - int((rgb >> shift) & 255));
-            if (d < 60)
-                ++n;
-        }
-    return n;
-}
-
 TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath)
 {
-    RecordingEditor editor;
-    CFrame frame(CRect(0, 0, 100, 40), nullptr, &editor);
+    CFrame frame(CRect(0, 0, 100, 40), nullptr, nullptr);
     CBitmap* bg = solidBitmap(100, 40, 0x0000ff);
     frame.setBackground(bg);
     bg->forget();
@@ -164,8 +147,10 @@ TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath)
     frame.addView(display);
     frame.redrawChanged();
     const CRect r = display->getViewSize();
-    EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0xffff00), 5); // the glyphs
-    EXPECT_GT(pixelsNear(frame.getBackBuffer(), r, 0x0000ff), 1000); // the background around them
+    auto yellow = [](unsigned rgb) { return (rgb >> 16) > 200 && ((rgb >> 8) & 255) > 200; };
+    EXPECT_GT(countPixels(frame.getBackBuffer(), r, yellow), 5); // the glyphs
+    auto blue = [](unsigned rgb) { return rgb == 0x0000ff; };
+    EXPECT_GT(countPixels(frame.getBackBuffer(), r, blue), 1000); // the background around them
 }
 
 } // namespace

@@ -103,6 +103,16 @@ inline unsigned pixelAt(cairo_surface_t* s, int x, int y)
     return reinterpret_cast<const unsigned*>(row)[x] & 0xffffff;
 }
 
+// How many pixels of the rectangle pass the test (given 0xRRGGBB).
+template <typename Test> int countPixels(cairo_surface_t* s, const CRect& r, Test test)
+{
+    int n = 0;
+    for (long y = r.top; y < r.bottom; ++y)
+        for (long x = r.left; x < r.right; ++x)
+            n += test(pixelAt(s, int(x), int(y))) ? 1 : 0;
+    return n;
+}
+
 // A bitmap filled with one colour, for tests that probe pixels.
 inline CBitmap* solidBitmap(long width, long height, unsigned rgb)
 {
