@@ -52,12 +52,11 @@ struct EditSession : ::testing::Test {
         EXPECT_TRUE(velmora.output.waitFor(answer, line)) << command;
         return line;
     }
+    // The parameter's text, the last word of "value INDEX VALUE TEXT".
     std::string text(int index)
     {
-        std::istringstream in(ask("get " + std::to_string(index), "value " + std::to_string(index)));
-        std::string word, value, shown;
-        in >> word >> word >> value >> shown;
-        return shown;
+        const std::string line = ask("get " + std::to_string(index), "value " + std::to_string(index));
+        return line.substr(line.rfind(' ') + 1);
     }
     void shot(const std::string& name)
     {

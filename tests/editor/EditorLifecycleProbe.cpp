@@ -31,16 +31,14 @@ struct Instance {
     {
         return fx->dispatcher(fx, opcode, index, value, ptr, 0.f);
     }
-    void newParent(int x)
+    // Opens the editor in the current window, or a new one at x.
+    void open(int x = 0)
     {
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, 0, 330, 272, 0, 0, 0);
-        XMapWindow(display, parent);
-        XSync(display, False);
-    }
-    void open()
-    {
-        if (!parent)
-            newParent(0);
+        if (!parent) {
+            parent = XCreateSimpleWindow(display, DefaultRootWindow(display), x, 0, 330, 272, 0, 0, 0);
+            XMapWindow(display, parent);
+            XSync(display, False);
+        }
         call(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(parent)));
     }
     void destroyParent()
@@ -85,8 +83,7 @@ int main(int argc, char** argv)
 
     a.call(effEditIdle); // idle before any open
     a.open();
-    b.newParent(340);
-    b.open();
+    b.open(340);
     idleAll(&a, &b, 10);
 
     // The host destroys A's window first, changes a parameter, then closes.

@@ -77,16 +77,6 @@ TEST_F(SwitchFixture, CommandClickResetsToTheTopAsOneGesture)
     EXPECT_EQ(listener.log, expected);
 }
 
-TEST_F(SwitchFixture, ListenerMayClaimModifierClicks)
-{
-    listener.claimModifierClicks = true;
-    sw->setValue(1.f);
-    drag({{CPoint(60, 150), kLButton | kShift}});
-    EXPECT_EQ(sw->getValue(), 1.f);
-    EXPECT_EQ(listener.log, std::vector<std::string>{"modifier 18"});
-    EXPECT_TRUE(editor.edits.empty());
-}
-
 TEST_F(SwitchFixture, IgnoresOtherButtonsAndDisabledMouse)
 {
     drag({{CPoint(60, 150), kRButton}});
@@ -121,16 +111,6 @@ TEST(ParamDisplay, ConverterGetsValueAndUserData)
     EXPECT_STREQ(text, "off");
     EXPECT_EQ(seen.value, 0.25f);
     EXPECT_EQ(seen.calls, 1);
-}
-
-TEST(ParamDisplay, WithoutConverterShowsTwoDecimals)
-{
-    CParamDisplay display(CRect(0, 0, 40, 20));
-    display.setValue(0.125f);
-    char text[CParamDisplay::kParamDisplayTextSize];
-    display.getText(text);
-    EXPECT_STREQ(text, "0.12");
-    EXPECT_FALSE(display.getMouseEnabled());
 }
 
 TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath)

@@ -69,14 +69,13 @@ public:
     long controlModifierClicked(CControl*, long button) override
     {
         log.push_back("modifier " + std::to_string(button));
-        return claimModifierClicks ? 1 : 0;
+        return 0;
     }
     void controlBeginEdit(CControl* c) override { log.push_back("begin " + std::to_string(c->getTag())); }
     void controlEndEdit(CControl* c) override { log.push_back("end " + std::to_string(c->getTag())); }
 
     std::vector<std::string> log;
     int changes = 0;
-    bool claimModifierClicks = false;
 };
 
 // Stands in for the editor: records edit gestures and runs the frame's
