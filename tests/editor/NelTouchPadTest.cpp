@@ -88,10 +88,6 @@ TEST_F(PadFixture, ValueFromPointClampsAndRoundTrips)
         pad->valueToPoint(top);
         ASSERT_EQ(top, CPoint(85 + px, 77 + 158 - px)) << px;
     }
-    // The centre of a 15-pixel handle is half a pixel off its middle pixel.
-    CPoint middle(85 + 7 + 79, 77 + 7 + 79);
-    pad->valueFromPoint(middle);
-    EXPECT_FLOAT_EQ(pad->getXValue(), 78.5f / 158.f);
 }
 
 TEST_F(PadFixture, HitTestIncludesBothEdges)
@@ -120,13 +116,10 @@ TEST_F(PadFixture, ClickWithoutMovementRederivesValuesFromThePixels)
     EXPECT_FLOAT_EQ(pad->getYValue(), 46.5f / 158.f);
     EXPECT_EQ(listener.changes, 1);
     EXPECT_EQ(editor.edits, (std::vector<std::string>{"begin 2", "end 2"}));
-    EXPECT_EQ(listener.log.front(), "begin 2");
-    EXPECT_EQ(listener.log.back(), "end 2");
 }
 
 TEST_F(PadFixture, DragKeepsTheGrabOffsetAndClampsEachAxis)
 {
-    place(0.5f, 0.5f);
     const CPoint grab(pad->getHandlePosition().x + 2, pad->getHandlePosition().y + 12);
     mouse({{grab, kLButton},
            {CPoint(grab.x + 10, grab.y), kLButton},
@@ -162,7 +155,6 @@ TEST_F(WideHandlePad, StepThatKeepsTheSumIsNotReported)
 
 TEST_F(PadFixture, ReleasingTheButtonEndsTheDragEvenWithAModifierHeld)
 {
-    place(0.5f, 0.5f);
     const CPoint c = handleCentre();
     mouse({{c, kLButton | kShift},
            {CPoint(c.x + 10, c.y), kLButton | kShift},
@@ -256,7 +248,6 @@ using FullWidthHandlePad = PadWithHandle<173, 15>;
 
 TEST_F(FullWidthHandlePad, AxisWithoutTravelStaysAtOneHalf)
 {
-    place(0.5f, 0.5f);
     const CPoint c = handleCentre();
     mouse({{c, kLButton}, {CPoint(c.x + 50, c.y + 30), kLButton}, {CPoint(c.x + 50, c.y + 30), 0}});
     EXPECT_EQ(pad->getXValue(), 0.5f);

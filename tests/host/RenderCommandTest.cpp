@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -38,14 +37,12 @@ protected:
 
     Result velmora(const std::string& arguments) const
     {
-        const std::string log = path("log.txt");
-        const int status =
-            std::system(("'" VELMORA_PROGRAM "' " + arguments + " >'" + log + "' 2>&1").c_str());
-        std::ifstream in(log);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::remove(log.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+        FILE* pipe = popen(("'" VELMORA_PROGRAM "' " + arguments + " 2>&1").c_str(), "r");
+        std::string output;
+        for (int c; (c = std::fgetc(pipe)) != EOF;)
+            output += char(c);
+        const int status = pclose(pipe);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
     }
 
     void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels,
