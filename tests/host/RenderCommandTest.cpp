@@ -45,13 +45,9 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
     }
 
-    void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels,
-                    int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) const
+    void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels) const
     {
-        SF_INFO info{};
-        info.samplerate = kRate;
-        info.channels = channels;
-        info.format = format;
+        SF_INFO info{0, kRate, channels, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
         SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_NE(file, nullptr);
         sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
@@ -148,11 +144,7 @@ TEST_F(VelmoraTest, PlainWavOnRequestWithPolarSettings)
 TEST_F(VelmoraTest, HeaderlessInputAtTheGivenRate)
 {
     const auto in = tone(500);
-    {
-        std::ofstream raw(path("in.raw"), std::ios::binary);
-        raw.write(reinterpret_cast<const char*>(in.data()),
-                  static_cast<std::streamsize>(in.size() * sizeof(float)));
-    }
+    writeText("in.raw", std::string(reinterpret_cast<const char*>(in.data()), in.size() * sizeof(float)));
     const auto out = render("in.raw", "out.amb", "--rate 44100 --set distance=off --set y=-4 --program 2");
     EXPECT_EQ(info.samplerate, 44100);
     EXPECT_EQ(info.frames, 500);
@@ -188,10 +180,8 @@ TEST_F(VelmoraTest, ChangesAtTimeZeroAreMadeOnceBeforeTheFirstBlock)
 TEST_F(VelmoraTest, ChannelPicksOneChannelOfAStereoFile)
 {
     std::vector<float> stereo;
-    for (int i = 0; i < 100; ++i) {
-        stereo.push_back(0.1f);
-        stereo.push_back(0.2f);
-    }
+    for (int i = 0; i < 100; ++i)
+        stereo.insert(stereo.end(), {0.1f, 0.2f});
     writeSound("stereo.wav", stereo, 2);
     const Result refused = velmora("render " + path("stereo.wav") + " " + path("out.amb"));
     EXPECT_NE(refused.status, 0);
