@@ -142,11 +142,9 @@ TEST_F(EditSession, SwitchBottomIsHalfAMetreAndTopIsOff)
     click(kSwitchLeft + 12, kSwitchBottom - 1);
     std::string line;
     ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
-    EXPECT_EQ(line, "automate 6 0.000000");
     EXPECT_EQ(text(6), "0.50");
     click(kSwitchLeft + 12, kSwitchTop);
     ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
-    EXPECT_EQ(line, "automate 6 1.000000");
     EXPECT_EQ(text(6), "off");
     const std::vector<std::string> expected = {"begin 6", "automate 6 0.000000", "end 6",
                                                "begin 6", "automate 6 1.000000", "end 6"};

@@ -143,8 +143,7 @@ public:
     void send(const std::string& line)
     {
         const std::string l = line + "\n";
-        if (::write(toChild, l.data(), l.size()) < 0)
-            return;
+        (void)!::write(toChild, l.data(), l.size());
     }
     // Waits for the child to end by itself; its exit status, or -1.
     int wait(int timeoutMs = 5000)
