@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
-  libgtest-dev libbenchmark-dev      # tests and benchmarks
+  libgtest-dev googletest libbenchmark-dev   # tests (and GoogleTest sources for the 32-bit and sanitizer builds), benchmarks
   libsndfile1-dev                    # the command-line host reads and writes sound files
   libx11-dev libcairo2-dev           # the editor's toolkit
   xvfb xdotool valgrind              # editor tests in a real X server, leak check
