@@ -1,11 +1,11 @@
 #include "dsp/NelAmbisonicEncoder.h"
+#include "dsp/Angles.h"
 
 #include <cmath>
 
 namespace {
 
 constexpr float kW = 0.70710677f; // 1/sqrt(2) in single precision
-constexpr double kTwoPi = 6.283185307179586;
 // A distance this close to the edge is the edge: a point that the edge clamp
 // placed there must not turn into a near source when another coordinate
 // changes and the rounding of the recomputed distance lands just inside.

@@ -1,4 +1,5 @@
 #include "effect/ParameterTable.h"
+#include "dsp/Angles.h"
 
 #include <cctype>
 #include <cmath>
@@ -6,9 +7,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kHalfTurnDegrees = 180.0;
 
 // Beyond a million times the nominal range a host value is garbage: the

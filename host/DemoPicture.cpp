@@ -1,4 +1,5 @@
 #include "host/DemoPicture.h"
+#include "dsp/Angles.h"
 
 #include "host/DemoScene.h"
 #include "host/HostError.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr int kWidth = 1200;
 constexpr int kHeight = 560;
 constexpr int kMargin = 40;

@@ -1,4 +1,5 @@
 #include "host/DemoScene.h"
+#include "dsp/Angles.h"
 
 #include "effect/ParameterTable.h"
 
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kCircleRadius = 3.0;
 // The pass runs from the front, where the circle ends, to behind on the left,
 // 0.55 m from the listener at its closest.

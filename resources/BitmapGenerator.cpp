@@ -5,6 +5,7 @@
 //
 // usage: velmora_bitmapgen OUTPUT_DIR
 
+#include "dsp/Angles.h"
 #include "resources/EditorLayout.h"
 
 #include <cairo.h>
@@ -135,7 +136,7 @@ void drawPad(cairo_t* cr)
     cairo_pattern_t* glow = cairo_pattern_create_radial(c, c, 0, c, c, r4);
     cairo_pattern_add_color_stop_rgba(glow, 0, kAccent.r, kAccent.g, kAccent.b, 0.16);
     cairo_pattern_add_color_stop_rgba(glow, 1, kAccent.r, kAccent.g, kAccent.b, 0.03);
-    cairo_arc(cr, c, c, r4, 0, 2 * M_PI);
+    cairo_arc(cr, c, c, r4, 0, kTwoPi);
     cairo_set_source(cr, glow);
     cairo_fill(cr);
     cairo_pattern_destroy(glow);
@@ -143,7 +144,7 @@ void drawPad(cairo_t* cr)
     cairo_set_line_width(cr, 1.0);
     for (int metres = 1; metres <= 4; ++metres) {
         setColour(cr, kGrid, metres == 4 ? 1.0 : 0.7);
-        cairo_arc(cr, c, c, r4 * metres / 4.0, 0, 2 * M_PI);
+        cairo_arc(cr, c, c, r4 * metres / 4.0, 0, kTwoPi);
         cairo_stroke(cr);
     }
     setColour(cr, kGrid, 0.7);
@@ -156,7 +157,7 @@ void drawPad(cairo_t* cr)
     // Eight loudspeakers on a 3 m ring, the front one at the top.
     const double ring = r4 * 0.75;
     for (int i = 0; i < 8; ++i) {
-        const double a = i * M_PI / 4.0;
+        const double a = i * kPi / 4.0;
         const double x = c + ring * std::sin(a);
         const double y = c - ring * std::cos(a);
         cairo_save(cr);
@@ -179,10 +180,10 @@ void drawHandle(cairo_t* cr)
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_arc(cr, c, c, c - 0.5, 0, 2 * M_PI);
+    cairo_arc(cr, c, c, c - 0.5, 0, kTwoPi);
     setColour(cr, kAccent, 0.35);
     cairo_fill(cr);
-    cairo_arc(cr, c, c, c - 2.5, 0, 2 * M_PI);
+    cairo_arc(cr, c, c, c - 2.5, 0, kTwoPi);
     setColour(cr, kAccent);
     cairo_fill_preserve(cr);
     cairo_set_line_width(cr, 1.2);

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "dsp/NelAmbisonicEncoder.h"
+#include "dsp/Angles.h"
 #include "tests/dsp/ReferenceEncoder.h"
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 // Channel buffers for one encoder, plus the pointer arrays a host passes.
 struct Buffers {

@@ -4,11 +4,10 @@
 #include <random>
 
 #include "dsp/AmbiLayout.h"
+#include "dsp/Angles.h"
 #include "dsp/NelAmbisonicEncoder.h"
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 void setPolar(NelAmbisonicEncoder& enc, double azimuth, double elevation, float comp = 2.0f)
 {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsp/NF_filt1.h"
+#include "dsp/Angles.h"
 #include "dsp/NF_filt2.h"
 #include "dsp/NF_filt3.h"
 #include "dsp/NF_filt4.h"
@@ -13,7 +14,6 @@
 namespace {
 
 using cd = std::complex<double>;
-constexpr double kPi = 3.141592653589793;
 constexpr double kC = 342.0;
 
 float sourceCoef(float r, float fs)
