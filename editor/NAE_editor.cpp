@@ -177,15 +177,7 @@ void NAE_editor::showPosition()
 {
     // The pad's axes are turned against the parameters: its top is the
     // largest x (the front), its left the largest y (the left side).
-    const float padX = 1.f - parameter(kY);
-    const float padY = 1.f - parameter(kX);
-    if (padX != touchPad->getXValue() || padY != touchPad->getYValue()) {
-        touchPad->setXYValue(padX, padY);
-        // The frame redraws a control whose value changed, and the pad's value
-        // is the mean of x and y: a move that keeps the mean (azimuth from the
-        // front to the left at 4 m, say) would otherwise not be shown.
-        touchPad->setDirty();
-    }
+    touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
     xDisplay->setValue(parameter(kX));
     yDisplay->setValue(parameter(kY));
 }

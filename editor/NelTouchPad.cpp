@@ -113,6 +113,11 @@ void NelTouchPad::setHandleBitmap(CBitmap* bitmap)
 
 void NelTouchPad::setXYValue(float x, float y)
 {
+    // The frame redraws a control whose value changed, and the pad's value is
+    // the mean of x and y: a move that keeps the mean (from the front to the
+    // left at the edge, say) must still be drawn.
+    if (x != xValue || y != yValue)
+        setDirty();
     xValue = x;
     yValue = y;
     value = (x + y) * 0.5f;

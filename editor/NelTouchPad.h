@@ -34,7 +34,8 @@ public:
     virtual void setHandleBitmap(CBitmap* bitmap);
     virtual float getXValue() const { return xValue; }
     virtual float getYValue() const { return yValue; }
-    // Stores both values without redrawing or notifying anyone.
+    // Stores both values without drawing or notifying anyone; the pad is
+    // redrawn at the next idle when either value changed.
     virtual void setXYValue(float x, float y);
 
     // Where the handle was last drawn; the hit test uses this.
