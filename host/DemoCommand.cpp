@@ -21,13 +21,18 @@ const char kUsage[] = "[DIR] [--plugin PATH]";
 const char kDefaultFolder[] = "velmora-demo";
 constexpr int kBlock = 64;
 
-void writeSource(const std::string& path, const std::vector<float>& source)
+// Writes whole channels to `path`, aside first so that nothing half-written
+// is ever left under that name.
+void writeSound(const std::string& path, SoundFileWriter::Kind kind,
+                const std::vector<const std::vector<float>*>& channels)
 {
     PendingOutput pending(path);
-    SoundFileWriter writer(pending.temporaryPath(), path, SoundFileWriter::Kind::PlainWav, 1,
+    SoundFileWriter writer(pending.temporaryPath(), path, kind, static_cast<int>(channels.size()),
                            DemoScene::kSampleRate);
-    const float* channels[] = {source.data()};
-    writer.write(channels, static_cast<int>(source.size()));
+    std::vector<const float*> pointers;
+    for (const auto* channel : channels)
+        pointers.push_back(channel->data());
+    writer.write(pointers.data(), static_cast<int>(channels[0]->size()));
     writer.close();
     pending.commit();
 }
@@ -53,19 +58,6 @@ std::vector<std::vector<float>> encode(PluginHost& host, const std::vector<float
         },
         quiet);
     return channels;
-}
-
-void writeEncoded(const std::string& path, const std::vector<std::vector<float>>& channels)
-{
-    PendingOutput pending(path);
-    SoundFileWriter writer(pending.temporaryPath(), path, SoundFileWriter::Kind::AmbisonicBFormat,
-                           static_cast<int>(channels.size()), DemoScene::kSampleRate);
-    std::vector<const float*> pointers;
-    for (const auto& channel : channels)
-        pointers.push_back(channel.data());
-    writer.write(pointers.data(), static_cast<int>(channels[0].size()));
-    writer.close();
-    pending.commit();
 }
 
 void writePicture(const std::string& path, const std::vector<std::vector<float>>& channels)
@@ -94,8 +86,11 @@ int demo(const std::vector<std::string>& arguments)
 
     const std::vector<float> source = DemoScene::sourceSignal();
     const auto channels = encode(host, source);
-    writeSource(sourcePath, source);
-    writeEncoded(encodedPath, channels);
+    writeSound(sourcePath, SoundFileWriter::Kind::PlainWav, {&source});
+    std::vector<const std::vector<float>*> encoded;
+    for (const auto& channel : channels)
+        encoded.push_back(&channel);
+    writeSound(encodedPath, SoundFileWriter::Kind::AmbisonicBFormat, encoded);
     writePicture(picturePath, channels);
 
     std::printf("Demonstration: a source circles the listener once at 3 m, then passes 0.55 m to the left,\n"
