@@ -26,6 +26,16 @@ const CRect kSwitchRect(kSwitchLeft, kSwitchTop, kSwitchRight, kSwitchBottom);
 const CRect kNfcDisplayRect(42, 177, 82, 197);
 const CColor kDisplayColour = MakeCColor(28, 174, 255, 255);
 
+constexpr std::uint32_t bitOf(int index)
+{
+    return 1u << index;
+}
+// Every parameter that moves the source: x and y directly, the polar ones
+// through the conversion, z through the 4 m clamp.
+constexpr std::uint32_t kPositionChanges = bitOf(kAzimuth) | bitOf(kElevation) | bitOf(kX) | bitOf(kY) |
+    bitOf(kZ) | bitOf(kDistance);
+constexpr std::uint32_t kCompensationChanges = bitOf(kCompensationDistance);
+
 void releaseBitmap(CBitmap*& bitmap)
 {
     if (bitmap)
@@ -101,6 +111,9 @@ bool NAE_editor::open(void* ptr)
     padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
     nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
 
+    // The controls are built from the effect's values as they are now:
+    // nothing recorded before this point needs showing again.
+    pendingChanges.store(0);
     auto* newFrame =
         new CFrame(CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr, this);
     newFrame->setBackground(backgroundBitmap);
@@ -151,26 +164,32 @@ void NAE_editor::close()
 
 void NAE_editor::idle()
 {
+    catchUp();
     AEffGUIEditor::idle();
 }
 
-// Every change of the position (x and y directly, or through azimuth,
-// elevation, distance, or z via the 4 m clamp) moves the pad and the
-// coordinate texts to what the effect now holds.
+// Inside a control's mouse loop: host changes show while the user drags.
+void NAE_editor::doIdleStuff()
+{
+    catchUp();
+    AEffGUIEditor::doIdleStuff();
+}
+
 void NAE_editor::setParameter(VstInt32 index, float)
+{
+    if (ParameterTable::isValidIndex(index))
+        pendingChanges.fetch_or(bitOf(index));
+}
+
+void NAE_editor::catchUp()
 {
     if (!frame)
         return;
-    switch (index) {
-    case kAzimuth:
-    case kElevation:
-    case kX:
-    case kY:
-    case kZ:
-    case kDistance: showPosition(); break;
-    case kCompensationDistance: showCompensation(); break;
-    default: break;
-    }
+    const std::uint32_t changed = pendingChanges.exchange(0);
+    if (changed & kPositionChanges)
+        showPosition();
+    if (changed & kCompensationChanges)
+        showCompensation();
 }
 
 void NAE_editor::showPosition()
@@ -188,22 +207,54 @@ void NAE_editor::showCompensation()
     nfcDisplay->setValue(parameter(kCompensationDistance));
 }
 
+void NAE_editor::controlBeginEdit(CControl*)
+{
+    forgetSentValues();
+}
+
+void NAE_editor::controlEndEdit(CControl*)
+{
+    forgetSentValues();
+}
+
+// Outside a gesture every change is sent, whatever was sent before.
+void NAE_editor::forgetSentValues()
+{
+    sentPadX = sentPadY = sentSwitch = -1.f;
+}
+
 void NAE_editor::valueChanged(CControl* control)
 {
     if (!effect)
         return;
     switch (control->getTag()) {
-    case kPadTag: {
-        // Both values are read before the first change is sent: that change
-        // comes back through setParameter and moves the pad to the effect's
-        // position, which still has the old x.
-        const float padX = touchPad->getXValue();
-        const float padY = touchPad->getYValue();
-        effect->setParameterAutomated(kY, 1.f - padX);
-        effect->setParameterAutomated(kX, 1.f - padY);
-        break;
-    }
-    case kSwitchTag: effect->setParameterAutomated(kCompensationDistance, 1.f - control->getValue()); break;
+    case kPadTag: sendPadPosition(); break;
+    case kSwitchTag: sendCompensation(); break;
     default: break;
     }
+}
+
+void NAE_editor::sendPadPosition()
+{
+    // Both values are read before the first change is sent: the pad then
+    // shows the effect's position, which still has the old x.
+    const float padX = touchPad->getXValue();
+    const float padY = touchPad->getYValue();
+    if (padX != sentPadX || padY != sentPadY) {
+        sentPadX = padX;
+        sentPadY = padY;
+        effect->setParameterAutomated(kY, 1.f - padX);
+        effect->setParameterAutomated(kX, 1.f - padY);
+    }
+    showPosition();
+}
+
+void NAE_editor::sendCompensation()
+{
+    const float position = nfcSwitch->getValue();
+    if (position != sentSwitch) {
+        sentSwitch = position;
+        effect->setParameterAutomated(kCompensationDistance, 1.f - position);
+    }
+    showCompensation();
 }

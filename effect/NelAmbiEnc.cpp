@@ -31,7 +31,7 @@ float NelAmbisonicEncoder::*const kEncoderFields[ParameterTable::kCount] = {
     &NelAmbisonicEncoder::y,           &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
     &NelAmbisonicEncoder::compDistance};
 
-using Lock = std::lock_guard<std::recursive_mutex>;
+using NamesLock = std::lock_guard<std::mutex>;
 
 void copyText(char* destination, const char* text)
 {
@@ -46,6 +46,7 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
+    publishHeldValues();
     setProgram(0);
     setNumInputs(1);
     setNumOutputs(encoder.numChannels);
@@ -61,8 +62,7 @@ NelAmbiEnc::~NelAmbiEnc()
 void NelAmbiEnc::resume()
 {
     AudioEffectX::resume();
-    const Lock lock(controlLock);
-    encoder.resume();
+    submit(ControlCommand::Kind::Resume);
 }
 
 void NelAmbiEnc::setSampleRate(float rate)
@@ -70,9 +70,7 @@ void NelAmbiEnc::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f)
         return;
     AudioEffectX::setSampleRate(rate);
-    const Lock lock(controlLock);
-    encoder.sampleRate = rate;
-    encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
+    submit(ControlCommand::Kind::SampleRate, 0, rate);
 }
 
 void NelAmbiEnc::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -94,22 +92,74 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
-    const Lock lock(controlLock);
-    programs[currentProgram].values[index] = value;
-    setEncoderValue(index, ParameterTable::toEncoder(index, value));
+    submit(ControlCommand::Kind::Parameter, index, value);
 }
 
 float NelAmbiEnc::getParameter(VstInt32 index)
 {
     if (!ParameterTable::isValidIndex(index))
         return 0.0f;
-    return ParameterTable::toNormalised(index, encoderValue(index));
+    return ParameterTable::toNormalised(index, heldValue(index));
 }
 
-float NelAmbiEnc::encoderValue(int index) const
+void NelAmbiEnc::setProgram(VstInt32 program)
 {
-    const Lock lock(controlLock);
-    return encoder.*kEncoderFields[index];
+    if (program < 0 || program >= kNumPrograms)
+        return;
+    submit(ControlCommand::Kind::Program, program);
+}
+
+VstInt32 NelAmbiEnc::getProgram()
+{
+    return selectedProgram.load(std::memory_order_acquire);
+}
+
+void NelAmbiEnc::parameterApplied(VstInt32) {}
+
+void NelAmbiEnc::submit(ControlCommand::Kind kind, VstInt32 index, float value)
+{
+    ControlCommand command;
+    command.kind = kind;
+    command.index = index;
+    command.value = value;
+    control.submit(command, [this](const ControlCommand& c) { apply(c); });
+}
+
+void NelAmbiEnc::apply(const ControlCommand& command)
+{
+    switch (command.kind) {
+    case ControlCommand::Kind::Parameter: applyParameter(command.index, command.value); break;
+    case ControlCommand::Kind::Program: applyProgram(command.index); break;
+    case ControlCommand::Kind::SampleRate:
+        encoder.sampleRate = command.value;
+        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
+        break;
+    case ControlCommand::Kind::Resume: encoder.resume(); break;
+    }
+}
+
+void NelAmbiEnc::applyParameter(VstInt32 index, float value)
+{
+    programs[currentProgram].values[index] = value;
+    setEncoderValue(index, ParameterTable::toEncoder(index, value));
+    publishHeldValues();
+    parameterApplied(index);
+}
+
+void NelAmbiEnc::applyProgram(VstInt32 program)
+{
+    currentProgram = program;
+    selectedProgram.store(program, std::memory_order_release);
+    // The replay order matters: the rectangular slots come after the polar
+    // ones and decide the direction, the distance slot decides the radius.
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        applyParameter(i, programs[program].values[i]);
+}
+
+void NelAmbiEnc::publishHeldValues()
+{
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        heldValues[i].store(encoder.*kEncoderFields[i], std::memory_order_release);
 }
 
 // Writes one encoder field and brings the encoder up to date in the way that
@@ -135,30 +185,19 @@ void NelAmbiEnc::setEncoderValue(int index, float value)
     }
 }
 
-void NelAmbiEnc::setProgram(VstInt32 program)
-{
-    if (program < 0 || program >= kNumPrograms)
-        return;
-    const Lock lock(controlLock);
-    currentProgram = program;
-    // The replay order matters: the rectangular slots come after the polar
-    // ones and decide the direction, the distance slot decides the radius.
-    for (int i = 0; i < ParameterTable::kCount; ++i)
-        setParameter(i, programs[program].values[i]);
-}
-
 void NelAmbiEnc::setProgramName(char* name)
 {
-    const Lock lock(controlLock);
-    programs[currentProgram].setName(name);
+    const NamesLock lock(namesLock);
+    programs[getProgram()].setName(name);
 }
 
 void NelAmbiEnc::getProgramName(char* name)
 {
-    const Lock lock(controlLock);
-    const NelAmbiEncProgram& program = programs[currentProgram];
+    const VstInt32 current = getProgram();
+    const NamesLock lock(namesLock);
+    const NelAmbiEncProgram& program = programs[current];
     if (std::strcmp(program.name, kUnnamedProgram) == 0)
-        std::sprintf(name, "%s %d", program.name, currentProgram + 1);
+        std::sprintf(name, "%s %d", program.name, current + 1);
     else
         copyText(name, program.name);
 }
@@ -167,7 +206,7 @@ bool NelAmbiEnc::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
     if (index < 0 || index >= kNumPrograms)
         return false;
-    const Lock lock(controlLock);
+    const NamesLock lock(namesLock);
     copyText(text, programs[index].name);
     return true;
 }
@@ -188,7 +227,7 @@ void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
 {
     if (!ParameterTable::isValidIndex(index))
         return;
-    const float value = encoderValue(index);
+    const float value = heldValue(index);
     switch (ParameterTable::info(index).text) {
     case ValueText::Degrees:
         std::snprintf(text, ParameterTable::kMaxValueTextLength + 1, "%d",

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 
 #include "dsp/NelAmbisonicEncoder.h"
+#include "effect/ControlSerialiser.h"
 #include "effect/NelAmbiEncProgram.h"
 #include "plugin/AudioEffectX.h"
 
@@ -28,6 +31,7 @@ public:
     float getParameter(VstInt32 index) override;
 
     void setProgram(VstInt32 program) override;
+    VstInt32 getProgram() override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
@@ -50,19 +54,46 @@ public:
     VstInt32 getPlugCategory() override;
 
 protected:
+    // Called on whichever thread applies a parameter change, once the
+    // change is in effect (also for each slot a program recall replays).
+    // Must not wait for anything: it may run on the audio thread.
+    virtual void parameterApplied(VstInt32 index);
+
     NelAmbiEncProgram* programs;
     NelAmbisonicEncoder encoder;
 
-    // Hosts set parameters from more than one thread (automation, the
-    // editor, a generic parameter window), while the program bank, the
-    // encoder's field writes and its update operations belong to one writer
-    // at a time. This lock serialises that control side (a program recall
-    // holds it across its whole replay, which re-enters setParameter); the
-    // audio thread never takes it.
-    mutable std::recursive_mutex controlLock;
-
 private:
-    float encoderValue(int index) const;
+    // A change of the control state, as any host thread hands it over.
+    struct ControlCommand {
+        enum class Kind : std::int32_t { Parameter, Program, SampleRate, Resume };
+        Kind kind = Kind::Parameter;
+        VstInt32 index = 0;
+        float value = 0.0f;
+    };
+    static constexpr std::size_t kPendingCommands = 4096;
+
+    void submit(ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
+    // These run only inside the serialiser, one thread at a time.
+    void apply(const ControlCommand& command);
+    void applyParameter(VstInt32 index, float value);
+    void applyProgram(VstInt32 program);
     void setEncoderValue(int index, float value);
+    void publishHeldValues();
+
+    float heldValue(int index) const { return heldValues[index].load(std::memory_order_acquire); }
     void formatMetres(float metres, char* text);
+
+    // Hosts call in from several threads at once: automation on the audio
+    // thread, the editor and generic parameter views on the GUI thread,
+    // program changes anywhere. The program values, the current program and
+    // the encoder's fields and updates belong to one writer at a time, the
+    // thread the serialiser lets run commands; nobody ever waits for it.
+    ControlSerialiser<ControlCommand, kPendingCommands> control;
+    // The encoder's quantity behind each parameter as last applied: what
+    // getParameter and the value texts read, from any thread.
+    std::atomic<float> heldValues[ParameterTable::kCount];
+    std::atomic<VstInt32> selectedProgram{0};
+    // Program names are read and written only by the name requests, never on
+    // the audio thread, and never held across anything but a copy.
+    mutable std::mutex namesLock;
 };

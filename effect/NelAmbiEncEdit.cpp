@@ -42,15 +42,12 @@ NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback) : NelAmbiEnc(ho
 
 NelAmbiEncEdit::~NelAmbiEncEdit() = default;
 
-void NelAmbiEncEdit::setParameter(VstInt32 index, float value)
+void NelAmbiEncEdit::parameterApplied(VstInt32 index)
 {
-    // Held across the change and its mirror: with two threads setting
-    // parameters, the editor's last refresh then shows the effect's last
-    // position, never one that a slower thread read before the other's change.
-    const std::lock_guard<std::recursive_mutex> lock(controlLock);
-    NelAmbiEnc::setParameter(index, value);
+    // Called once the change is in effect, by whichever thread applied it:
+    // the editor's next idle then reads what the effect really holds.
     if (editor != nullptr)
-        mirrorToEditor(index, value);
+        mirrorToEditor(index, getParameter(index));
 }
 
 VstInt32 NelAmbiEncEdit::getVendorVersion()

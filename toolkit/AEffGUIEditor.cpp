@@ -4,7 +4,7 @@
 #include "plugin/AudioEffectX.h"
 #include "toolkit/CFrame.h"
 
-long AEffGUIEditor::knobMode = 0;
+std::atomic<long> AEffGUIEditor::knobMode{0};
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* e) : AEffEditor(e), rect{0, 0, 0, 0}
 {

@@ -3,6 +3,7 @@
 #include "plugin/AEffEditor.h"
 #include "toolkit/VSTGUIEditorInterface.h"
 
+#include <atomic>
 #include <vector>
 
 class CFrame;
@@ -50,5 +51,6 @@ private:
 
     std::vector<CFrame*> retiredFrames;
     int frameBusy = 0; // depth of idle passes that are running the frame
-    static long knobMode;
+    // Shared by every editor in the process, whichever thread opens one.
+    static std::atomic<long> knobMode;
 };

@@ -6,9 +6,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
+// Instances are created on whatever thread the host likes, and each one's
+// editor installs the table; the table is read when an editor opens.
+std::mutex tableLock;
 const EmbeddedResource* embeddedTable = nullptr;
 size_t embeddedCount = 0;
 
@@ -67,6 +71,7 @@ cairo_surface_t* loadFromOverride(const std::string& base)
 
 cairo_surface_t* loadEmbedded(const std::string& base)
 {
+    const std::lock_guard<std::mutex> lock(tableLock);
     for (const char* ext : kExtensions) {
         const std::string name = base + "." + ext;
         for (size_t i = 0; i < embeddedCount; ++i) {
@@ -83,6 +88,7 @@ cairo_surface_t* loadEmbedded(const std::string& base)
 
 void ResourceBundle::install(const EmbeddedResource* table, size_t count)
 {
+    const std::lock_guard<std::mutex> lock(tableLock);
     embeddedTable = table;
     embeddedCount = table ? count : 0;
 }

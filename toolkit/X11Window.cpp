@@ -10,25 +10,34 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 namespace {
 
 // Xlib has one error handler per process. Ours swallows errors on the
 // connections of our windows and passes every other error to the handler
-// that was installed before (the host's, or Xlib's default).
+// that was installed before (the host's, or Xlib's default). Editors of two
+// instances may open and close on two host threads: the list is shared.
+std::mutex displaysLock;
 std::vector<Display*> ourDisplays;
 XErrorHandler previousHandler = nullptr;
 
 int swallowOurErrors(Display* d, XErrorEvent* e)
 {
-    if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end())
-        return 0;
-    return previousHandler ? previousHandler(d, e) : 0;
+    XErrorHandler passOn;
+    {
+        const std::lock_guard<std::mutex> lock(displaysLock);
+        if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end())
+            return 0;
+        passOn = previousHandler;
+    }
+    return passOn ? passOn(d, e) : 0;
 }
 
 void adoptDisplay(Display* d)
 {
+    const std::lock_guard<std::mutex> lock(displaysLock);
     if (ourDisplays.empty())
         previousHandler = XSetErrorHandler(swallowOurErrors);
     ourDisplays.push_back(d);
@@ -36,6 +45,7 @@ void adoptDisplay(Display* d)
 
 void releaseDisplay(Display* d)
 {
+    const std::lock_guard<std::mutex> lock(displaysLock);
     ourDisplays.erase(std::remove(ourDisplays.begin(), ourDisplays.end(), d), ourDisplays.end());
     if (ourDisplays.empty()) {
         // If the host installed a handler of its own since, that one stays.

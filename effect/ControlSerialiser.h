@@ -1,0 +1,55 @@
+#pragma once
+
+#include "effect/CommandRing.h"
+
+#include <atomic>
+#include <thread>
+
+// Runs commands submitted from any thread one at a time, in the order they
+// were submitted, without ever making a submitter wait for another thread.
+//
+// A submitter leaves its command in the ring and then tries to become the
+// one thread that runs commands. If it can, it runs everything pending
+// (its own command and whatever others left meanwhile) and lets go. If
+// another thread is running commands, the submitter returns at once: that
+// thread runs the new command before it lets go, because after letting go
+// it looks at the ring again.
+//
+// So the state the commands change has a single writer at a time, no write
+// is lost, and one thread's commands take effect in the order it submitted
+// them. A thread that submitted while nothing else ran finds its command in
+// effect when submit returns.
+template <class Command, std::size_t Capacity>
+class ControlSerialiser {
+public:
+    template <class Apply>
+    void submit(const Command& command, Apply&& apply)
+    {
+        // The ring only fills when the running thread has been held off the
+        // processor for thousands of commands; then, and only then, the
+        // submitter has to give way until there is room.
+        while (!ring_.push(command)) {
+            runPending(apply);
+            std::this_thread::yield();
+        }
+        runPending(apply);
+    }
+
+    // Runs whatever is pending, unless another thread is running commands.
+    template <class Apply>
+    void runPending(Apply&& apply)
+    {
+        while (ring_.hasPending()) {
+            if (running_.exchange(true, std::memory_order_seq_cst))
+                return;
+            Command command;
+            while (ring_.pop(command))
+                apply(command);
+            running_.store(false, std::memory_order_seq_cst);
+        }
+    }
+
+private:
+    CommandRing<Command, Capacity> ring_;
+    std::atomic<bool> running_{false};
+};
