@@ -28,7 +28,7 @@ test: deps
 	@scripts/run-tests.sh
 
 bench: deps
-	@$(CMAKE_GEN) -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_GUI=OFF -DVELMORA_HOST=OFF -DVELMORA_BENCH=ON >/dev/null
+	@$(CMAKE_GEN) -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_HOST=OFF -DVELMORA_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)/bench -j $(JOBS)
 	@$(BUILD)/bench/bench/velmora_bench
 
