@@ -1,5 +1,7 @@
 #include "effect/NelAmbiEnc.h"
 
+#include "plugin/ValueText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,17 +27,21 @@ constexpr VstInt32 kNegativeDigits = 5;
 // The near-field filters never model a source closer than this.
 constexpr float kNearestFilterMetres = NelAmbisonicEncoder::kNearestFilterDistance;
 
-// The encoder field behind each parameter, in parameter order.
-float NelAmbisonicEncoder::*const kEncoderFields[ParameterTable::kCount] = {
-    &NelAmbisonicEncoder::azimuth,     &NelAmbisonicEncoder::elevation, &NelAmbisonicEncoder::x,
-    &NelAmbisonicEncoder::y,           &NelAmbisonicEncoder::z,         &NelAmbisonicEncoder::distance,
-    &NelAmbisonicEncoder::compDistance};
-
 using NamesLock = std::lock_guard<std::mutex>;
 
-void copyText(char* destination, const char* text)
+// Every text goes into a buffer the host owns, at most `limit` characters and
+// a terminating zero. Program names, labels and value texts keep to the
+// interface's short limits; the parameter names, vendor, product and pin
+// labels this plug-in defines are longer than the short limit and written
+// whole, but never beyond the interface's 64-byte buffers.
+constexpr size_t kProgramNameLimit = kVstMaxProgNameLen;
+constexpr size_t kShortTextLimit = kVstMaxParamStrLen;
+constexpr size_t kLongTextLimit = kVstMaxNameLen - 1;
+constexpr size_t kEffectNameLimit = kVstMaxEffectNameLen - 1;
+
+void copyText(char* destination, const char* text, size_t limit)
 {
-    std::strcpy(destination, text);
+    vst_strncpy(destination, text, limit);
 }
 
 } // namespace
@@ -159,26 +165,24 @@ void NelAmbiEnc::applyProgram(VstInt32 program)
 void NelAmbiEnc::publishHeldValues()
 {
     for (int i = 0; i < ParameterTable::kCount; ++i)
-        heldValues[i].store(encoder.*kEncoderFields[i], std::memory_order_release);
+        heldValues[i].store(encoder.*ParameterTable::info(i).field, std::memory_order_release);
 }
 
 // Writes one encoder field and brings the encoder up to date in the way that
 // field requires.
 void NelAmbiEnc::setEncoderValue(int index, float value)
 {
-    encoder.*kEncoderFields[index] = value;
-    switch (index) {
-    case kAzimuth:
-    case kElevation: encoder.UpdatePolarCoords(); break;
-    case kX:
-    case kY:
-    case kZ: encoder.UpdateRectCoords(); break;
-    case kDistance:
+    const ParameterInfo& parameter = ParameterTable::info(index);
+    encoder.*parameter.field = value;
+    switch (parameter.update) {
+    case ParameterUpdate::Polar: encoder.UpdatePolarCoords(); break;
+    case ParameterUpdate::Rectangular: encoder.UpdateRectCoords(); break;
+    case ParameterUpdate::SourceDistance:
         encoder.filterDistance = value < kNearestFilterMetres ? kNearestFilterMetres : value;
         encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
         encoder.UpdatePolarCoords();
         break;
-    case kCompensationDistance:
+    case ParameterUpdate::Compensation:
         encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
         encoder.UpdatePolarCoords();
         break;
@@ -197,9 +201,9 @@ void NelAmbiEnc::getProgramName(char* name)
     const NamesLock lock(namesLock);
     const NelAmbiEncProgram& program = programs[current];
     if (std::strcmp(program.name, kUnnamedProgram) == 0)
-        std::sprintf(name, "%s %d", program.name, current + 1);
+        std::snprintf(name, kProgramNameLimit + 1, "%s %d", kUnnamedProgram, current + 1);
     else
-        copyText(name, program.name);
+        copyText(name, program.name, kProgramNameLimit);
 }
 
 bool NelAmbiEnc::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
@@ -207,20 +211,20 @@ bool NelAmbiEnc::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
     if (index < 0 || index >= kNumPrograms)
         return false;
     const NamesLock lock(namesLock);
-    copyText(text, programs[index].name);
+    copyText(text, programs[index].name, kProgramNameLimit);
     return true;
 }
 
 void NelAmbiEnc::getParameterLabel(VstInt32 index, char* label)
 {
     if (ParameterTable::isValidIndex(index))
-        copyText(label, ParameterTable::info(index).label);
+        copyText(label, ParameterTable::info(index).label, kShortTextLimit);
 }
 
 void NelAmbiEnc::getParameterName(VstInt32 index, char* text)
 {
     if (ParameterTable::isValidIndex(index))
-        copyText(text, ParameterTable::info(index).name);
+        copyText(text, ParameterTable::info(index).name, kLongTextLimit);
 }
 
 void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
@@ -236,7 +240,7 @@ void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
     case ValueText::Metres: formatMetres(value, text); break;
     case ValueText::MetresOrOff:
         if (value == ParameterTable::kOffSentinel)
-            copyText(text, kOff);
+            copyText(text, kOff, kShortTextLimit);
         else
             formatMetres(value, text);
         break;
@@ -252,7 +256,7 @@ bool NelAmbiEnc::getInputProperties(VstInt32 index, VstPinProperties* properties
 {
     if (index != 0)
         return false;
-    copyText(properties->label, kInputLabel);
+    copyText(properties->label, kInputLabel, kLongTextLimit);
     properties->flags = kVstPinIsActive;
     return true;
 }
@@ -260,26 +264,26 @@ bool NelAmbiEnc::getInputProperties(VstInt32 index, VstPinProperties* properties
 bool NelAmbiEnc::getOutputProperties(VstInt32 index, VstPinProperties* properties)
 {
     if (index >= 0 && index < kNumOutputLabels)
-        copyText(properties->label, kOutputLabels[index]);
+        copyText(properties->label, kOutputLabels[index], kLongTextLimit);
     properties->flags = kVstPinIsActive;
     return true;
 }
 
 bool NelAmbiEnc::getEffectName(char* name)
 {
-    getProductString(name);
+    copyText(name, kProduct, kEffectNameLimit);
     return true;
 }
 
 bool NelAmbiEnc::getVendorString(char* text)
 {
-    copyText(text, kVendor);
+    copyText(text, kVendor, kLongTextLimit);
     return true;
 }
 
 bool NelAmbiEnc::getProductString(char* text)
 {
-    copyText(text, kProduct);
+    copyText(text, kProduct, kLongTextLimit);
     return true;
 }
 

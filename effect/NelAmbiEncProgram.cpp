@@ -3,14 +3,13 @@
 #include <cstring>
 
 namespace {
-// Azimuth 0, elevation 0, x 4 m, y 0, z 0, distance 4 m (far), compensation off.
-constexpr float kInitialValues[ParameterTable::kCount] = {0.0f, 0.5f, 1.0f, 0.5f, 0.5f, 0.0f, 1.0f};
 const char kInitialName[] = "Init";
 } // namespace
 
 NelAmbiEncProgram::NelAmbiEncProgram()
 {
-    std::memcpy(values, kInitialValues, sizeof values);
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        values[i] = ParameterTable::info(i).initialValue;
     setName(kInitialName);
 }
 

@@ -1,5 +1,6 @@
 #include "effect/ParameterTable.h"
 #include "dsp/Angles.h"
+#include "dsp/NelAmbisonicEncoder.h"
 
 #include <cctype>
 #include <cmath>
@@ -17,15 +18,70 @@ constexpr float kLargestAcceptedValue = 1.0e6f;
 constexpr int kLargestDegrees = 99999999;
 constexpr int kSmallestDegrees = -9999999;
 
+// The angle mappings are computed in double precision and rounded once;
+// the lengths in single precision. Saved sessions hold normalised values, so
+// every one of these must round exactly as it always has.
+float azimuthFromNormalised(float v)
+{
+    return static_cast<float>(v * kTwoPi);
+}
+float azimuthToNormalised(float radians)
+{
+    return static_cast<float>(radians / kTwoPi);
+}
+float elevationFromNormalised(float v)
+{
+    return static_cast<float>(v * kPi - kHalfPi);
+}
+float elevationToNormalised(float radians)
+{
+    return static_cast<float>((radians + kHalfPi) / kPi);
+}
+float coordinateFromNormalised(float v)
+{
+    return v * 8.0f - 4.0f;
+}
+float coordinateToNormalised(float metres)
+{
+    return (metres + 4.0f) * 0.125f;
+}
+float distanceFromNormalised(float v)
+{
+    return v * -4.0f + 4.0f;
+}
+float distanceToNormalised(float metres)
+{
+    return (metres - 4.0f) * -0.25f;
+}
+float compensationFromNormalised(float v)
+{
+    return v * 3.5f + 0.5f;
+}
+float compensationToNormalised(float metres)
+{
+    return (metres - 0.5f) / 3.5f;
+}
+
+using E = NelAmbisonicEncoder;
+
+// A new program: the source straight ahead at the 4 m edge (azimuth 0,
+// elevation 0, x 4 m, y 0, z 0), far, compensation off.
 const ParameterInfo kParameters[ParameterTable::kCount] = {
-    {"Azimuth", "degrees", "azimuth", ValueText::Degrees, 0.0, 360.0},
-    {"Elevation", "degrees", "elevation", ValueText::Degrees, -90.0, 90.0},
-    {" x ", "m", "x", ValueText::Metres, -4.0, 4.0},
-    {" y ", "m", "y", ValueText::Metres, -4.0, 4.0},
-    {" z ", "m", "z", ValueText::Metres, -4.0, 4.0},
+    {"Azimuth", "degrees", "azimuth", ValueText::Degrees, 0.0, 360.0, 0.0f, azimuthFromNormalised,
+     azimuthToNormalised, &E::azimuth, ParameterUpdate::Polar},
+    {"Elevation", "degrees", "elevation", ValueText::Degrees, -90.0, 90.0, 0.5f, elevationFromNormalised,
+     elevationToNormalised, &E::elevation, ParameterUpdate::Polar},
+    {" x ", "m", "x", ValueText::Metres, -4.0, 4.0, 1.0f, coordinateFromNormalised, coordinateToNormalised,
+     &E::x, ParameterUpdate::Rectangular},
+    {" y ", "m", "y", ValueText::Metres, -4.0, 4.0, 0.5f, coordinateFromNormalised, coordinateToNormalised,
+     &E::y, ParameterUpdate::Rectangular},
+    {" z ", "m", "z", ValueText::Metres, -4.0, 4.0, 0.5f, coordinateFromNormalised, coordinateToNormalised,
+     &E::z, ParameterUpdate::Rectangular},
     // Runs backwards: a larger value brings the source closer.
-    {"Distance", "m", "distance", ValueText::MetresOrOff, 4.0, 0.0},
-    {"Compensation Distance", "m", "compensation", ValueText::MetresOrOff, 0.5, 4.0},
+    {"Distance", "m", "distance", ValueText::MetresOrOff, 4.0, 0.0, 0.0f, distanceFromNormalised,
+     distanceToNormalised, &E::distance, ParameterUpdate::SourceDistance},
+    {"Compensation Distance", "m", "compensation", ValueText::MetresOrOff, 0.5, 4.0, 1.0f,
+     compensationFromNormalised, compensationToNormalised, &E::compDistance, ParameterUpdate::Compensation},
 };
 
 // Lower case with the blanks around and between words reduced to one.
@@ -60,30 +116,12 @@ bool ParameterTable::acceptsValue(float normalised)
 
 float ParameterTable::toEncoder(int index, float v)
 {
-    switch (index) {
-    case kAzimuth: return static_cast<float>(v * kTwoPi);
-    case kElevation: return static_cast<float>(v * kPi - kHalfPi);
-    case kX:
-    case kY:
-    case kZ: return v * 8.0f - 4.0f;
-    case kDistance: return v * -4.0f + 4.0f;
-    case kCompensationDistance: return v * 3.5f + 0.5f;
-    default: return 0.0f;
-    }
+    return isValidIndex(index) ? info(index).toEncoder(v) : 0.0f;
 }
 
 float ParameterTable::toNormalised(int index, float value)
 {
-    switch (index) {
-    case kAzimuth: return static_cast<float>(value / kTwoPi);
-    case kElevation: return static_cast<float>((value + kHalfPi) / kPi);
-    case kX:
-    case kY:
-    case kZ: return (value + 4.0f) * 0.125f;
-    case kDistance: return (value - 4.0f) * -0.25f;
-    case kCompensationDistance: return (value - 0.5f) / 3.5f;
-    default: return 0.0f;
-    }
+    return isValidIndex(index) ? info(index).toNormalised(value) : 0.0f;
 }
 
 double ParameterTable::userFromNormalised(int index, float normalised)

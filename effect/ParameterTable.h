@@ -1,9 +1,13 @@
 #pragma once
 
-// The seven parameters of the encoder effect in one place: index, the texts a
-// host shows, the mapping between the host's normalised value and the
-// encoder's quantity, and the units a person types them in. The effect and
-// the command-line host both read this table, so they cannot disagree.
+// The seven parameters of the encoder effect, each declared once in one row:
+// the texts a host shows, the name a person types, the mapping between the
+// host's normalised value and the encoder's quantity, the value of a new
+// program, the encoder field behind it and how the encoder catches up after
+// the field changed. The effect, its programs, the editor and the
+// command-line host all read these rows, so they cannot disagree.
+
+class NelAmbisonicEncoder;
 
 enum ParameterIndex {
     kAzimuth = 0,
@@ -23,6 +27,14 @@ enum class ValueText {
     MetresOrOff // as Metres, but "off" at the 4 m sentinel
 };
 
+// What the encoder must recompute after a parameter's field was written.
+enum class ParameterUpdate {
+    Polar, // the rectangular view from azimuth, elevation and distance
+    Rectangular, // the polar view from x, y, z (with the 4 m clamp)
+    SourceDistance, // the filters' distance, their coefficients, then as Polar
+    Compensation // the filter coefficients, then as Polar
+};
+
 struct ParameterInfo {
     const char* name; // the host's parameter name
     const char* label; // the unit label next to the value text
@@ -30,6 +42,11 @@ struct ParameterInfo {
     ValueText text;
     double userAtZero; // the value in user units (degrees or metres) at normalised 0
     double userAtOne; // ... and at normalised 1; the mapping is linear in between
+    float initialValue; // normalised, in every new program
+    float (*toEncoder)(float normalised); // normalised value -> encoder quantity
+    float (*toNormalised)(float encoderValue); // and back
+    float NelAmbisonicEncoder::*field; // the encoder's quantity
+    ParameterUpdate update;
 };
 
 class ParameterTable {
