@@ -39,6 +39,20 @@ constexpr size_t kShortTextLimit = kVstMaxParamStrLen;
 constexpr size_t kLongTextLimit = kVstMaxNameLen - 1;
 constexpr size_t kEffectNameLimit = kVstMaxEffectNameLen - 1;
 
+// Differences smaller than this are the rounding of a trip through the
+// normalised value and back (of the order of 1e-7): a host that sets a
+// reported value back must not be told about it again.
+constexpr float kReportableChange = 1e-6f;
+// A host that answers reports by setting other values would otherwise be
+// told forever; after this many rounds the host has been told everything
+// it can act on.
+constexpr int kMaxReportRounds = 3;
+
+// The effect whose reports the current thread is delivering: a parameter the
+// host sets from inside such a report is applied, and reported by the round
+// that is running, not from inside the host's callback.
+thread_local const void* reportingEffect = nullptr;
+
 void copyText(char* destination, const char* text, size_t limit)
 {
     vst_strncpy(destination, text, limit);
@@ -58,6 +72,9 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
     setNumOutputs(encoder.numChannels);
     setUniqueID(kUniqueId);
     NelAmbiEnc::resume();
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        hostKnows[i].store(getParameter(i));
+    reportsToHost = true;
 }
 
 NelAmbiEnc::~NelAmbiEnc()
@@ -98,7 +115,9 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
+    hostKnows[index].store(value);
     submit(ControlCommand::Kind::Parameter, index, value);
+    reportChangesToHost();
 }
 
 float NelAmbiEnc::getParameter(VstInt32 index)
@@ -113,6 +132,11 @@ void NelAmbiEnc::setProgram(VstInt32 program)
     if (program < 0 || program >= kNumPrograms)
         return;
     submit(ControlCommand::Kind::Program, program);
+    if (reportsToHost) {
+        reportChangesToHost();
+        // Names and values all changed: hosts read them again.
+        updateDisplay();
+    }
 }
 
 VstInt32 NelAmbiEnc::getProgram()
@@ -121,6 +145,32 @@ VstInt32 NelAmbiEnc::getProgram()
 }
 
 void NelAmbiEnc::parameterApplied(VstInt32) {}
+
+// Runs on the thread that made the change, after it is in effect, outside
+// the control state: the host may call anything from its callback. Each
+// difference is claimed with a compare-and-swap, so two threads reporting at
+// once tell the host each change once.
+void NelAmbiEnc::reportChangesToHost()
+{
+    if (!reportsToHost || reportingEffect == this)
+        return;
+    const void* outer = reportingEffect;
+    reportingEffect = this;
+    for (int round = 0; round < kMaxReportRounds; ++round) {
+        bool told = false;
+        for (int i = 0; i < ParameterTable::kCount; ++i) {
+            const float now = getParameter(i);
+            float known = hostKnows[i].load();
+            if (std::fabs(now - known) <= kReportableChange || !hostKnows[i].compare_exchange_strong(known, now))
+                continue;
+            callHost(audioMasterAutomate, i, 0, nullptr, now);
+            told = true;
+        }
+        if (!told)
+            break;
+    }
+    reportingEffect = outer;
+}
 
 void NelAmbiEnc::submit(ControlCommand::Kind kind, VstInt32 index, float value)
 {

@@ -73,6 +73,9 @@ private:
     static constexpr std::size_t kPendingCommands = 4096;
 
     void submit(ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
+    // Tells the host, through automation reports, every parameter whose value
+    // now differs from what the host last set or was last told.
+    void reportChangesToHost();
     // These run only inside the serialiser, one thread at a time.
     void apply(const ControlCommand& command);
     void applyParameter(VstInt32 index, float value);
@@ -93,6 +96,11 @@ private:
     // getParameter and the value texts read, from any thread.
     std::atomic<float> heldValues[ParameterTable::kCount];
     std::atomic<VstInt32> selectedProgram{0};
+    // The normalised value of each parameter as the host knows it: what it
+    // last set, or what it was last told.
+    std::atomic<float> hostKnows[ParameterTable::kCount];
+    // Off while the constructor sets the first program: nobody is listening yet.
+    bool reportsToHost = false;
     // Program names are read and written only by the name requests, never on
     // the audio thread, and never held across anything but a copy.
     mutable std::mutex namesLock;

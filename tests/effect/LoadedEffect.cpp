@@ -24,11 +24,11 @@ void* LoadedEffect::library()
     return handle;
 }
 
-LoadedEffect::LoadedEffect()
+LoadedEffect::LoadedEffect(audioMasterCallback host)
 {
     using Entry = AEffect* (*)(audioMasterCallback);
     auto entry = reinterpret_cast<Entry>(dlsym(library(), "VSTPluginMain"));
-    if (entry == nullptr || (effect = entry(answerHost)) == nullptr)
+    if (entry == nullptr || (effect = entry(host ? host : answerHost)) == nullptr)
         throw std::runtime_error("the plug-in did not start");
 }
 

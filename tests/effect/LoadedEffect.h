@@ -9,7 +9,8 @@
 // VSTPluginMain, driven only through its effect record.
 class LoadedEffect {
 public:
-    LoadedEffect();
+    // Started with a host that answers only its version, or with `host`.
+    explicit LoadedEffect(audioMasterCallback host = nullptr);
     ~LoadedEffect();
     LoadedEffect(const LoadedEffect&) = delete;
     LoadedEffect& operator=(const LoadedEffect&) = delete;
