@@ -120,6 +120,18 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
     reportChangesToHost();
 }
 
+void NelAmbiEnc::setParameterAutomated(VstInt32 index, float value)
+{
+    if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
+        return;
+    hostKnows[index].store(value);
+    submit(ControlCommand::Kind::Parameter, index, value);
+    callHost(audioMasterAutomate, index, 0, nullptr, value);
+    // After the automation of the value itself, so that a value the effect
+    // pulled in to the 4 m circle reaches the host last.
+    reportChangesToHost();
+}
+
 float NelAmbiEnc::getParameter(VstInt32 index)
 {
     if (!ParameterTable::isValidIndex(index))

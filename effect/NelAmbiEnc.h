@@ -29,6 +29,9 @@ public:
     // otherwise stay in the gain smoothers and silence the output for good.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
+    // The editor's changes: the host hears the value sent first, then
+    // whatever the effect made of it and of the other view.
+    void setParameterAutomated(VstInt32 index, float value) override;
 
     void setProgram(VstInt32 program) override;
     VstInt32 getProgram() override;

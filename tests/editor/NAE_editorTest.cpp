@@ -187,6 +187,16 @@ TEST_F(EditorFixture, EveryPositionChangeMovesPadAndTexts)
         EXPECT_EQ(r.rfind("automate ", 0), 0u) << r;
 }
 
+// A drag into the corner: the effect pulls the source in to the 4 m circle,
+// and the host is left holding the pulled-in values, not the raw ones the
+// pad sent.
+TEST_F(EditorFixture, PullInDuringADragReachesTheHostLast)
+{
+    effect->setParameterAutomated(3, 1.f); // y 4 m to the left while x is 4 m to the front
+    const std::vector<std::string> expected = {"automate 3", "automate 0", "automate 2", "automate 3"};
+    EXPECT_EQ(requests, expected);
+}
+
 // The coordinate texts overlap the pad's right edge; the longest ones
 // ("-4.00") must still keep their glyphs off the pad.
 TEST_F(EditorFixture, CoordinateTextsStayOffThePad)
