@@ -5,6 +5,7 @@
 #include <kiss_fftr.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -49,12 +50,16 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels, int format,
-                    int rate = kRate) const
+    // A 32-bit float WAV; `marked`: WAVE_FORMAT_EXTENSIBLE with the
+    // B-format mark, as .amb files carry.
+    void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels,
+                    bool marked = false, int rate = kRate) const
     {
-        SF_INFO info{0, rate, channels, format, 0, 0};
+        SF_INFO info{0, rate, channels, (marked ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | SF_FORMAT_FLOAT, 0, 0};
         SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        if (marked)
+            sf_command(file, SFC_WAVEX_SET_AMBISONIC, nullptr, SF_AMBISONIC_B_FORMAT);
         sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
         sf_close(file);
     }
@@ -75,7 +80,7 @@ protected:
     // The mono source encoded by the plug-in with `settings` into NAME.amb.
     void encode(const std::vector<float>& source, const std::string& settings, const std::string& name)
     {
-        writeSound("source.wav", source, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        writeSound("source.wav", source, 1);
         ASSERT_EQ(velmora("render " + path("source.wav") + " " + path(name) + " " + settings), 0) << said;
     }
 
@@ -93,6 +98,17 @@ protected:
             ears.right.push_back(samples[i + 1]);
         }
         return ears;
+    }
+
+    // Files in the folder, hidden ones too, so that a case can see that
+    // nothing was left behind.
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     std::string folder;
@@ -284,6 +300,90 @@ TEST_F(BinauralTest, ACloseSourceChangesTheBassAtTheEarsAsTheNearFieldFiltersSay
     for (const Change& change : {left, front})
         for (int ear = 0; ear < 2; ++ear)
             EXPECT_NEAR(change.heard[ear], change.predicted[ear], 1.0) << "ear " << ear;
+}
+
+// The same scene as sixteen AmbiX channels (ACN order, SN3D weights) is
+// heard as from the FuMa file. The channels a horizontal render does not use
+// carry a signal that would show if they were read.
+TEST_F(BinauralTest, AnAmbiXFileIsHeardAsItsFuMaTwin)
+{
+    encode(noise(), "--set azimuth=60 --set distance=2", "fuma.amb");
+    SF_INFO info;
+    const auto fuma = readSound("fuma.amb", info);
+    const size_t frames = fuma.size() / 7;
+    // W X Y U V P Q: where each goes in ACN, and its factor to SN3D.
+    const int acn[7] = {0, 3, 1, 8, 4, 15, 9};
+    const double toSn3d[7] = {
+        std::sqrt(2.0), 1, 1, std::sqrt(3.0) / 2, std::sqrt(3.0) / 2, std::sqrt(5.0 / 8), std::sqrt(5.0 / 8)};
+    std::vector<float> ambix(frames * 16);
+    for (size_t n = 0; n < frames; ++n) {
+        for (int c : {2, 5, 6, 7, 10, 11, 12, 13, 14})
+            ambix[n * 16 + size_t(c)] = fuma[n * 7];
+        for (int c = 0; c < 7; ++c)
+            ambix[n * 16 + size_t(acn[c])] = static_cast<float>(fuma[n * 7 + size_t(c)] * toSn3d[c]);
+    }
+    writeSound("ambix.wav", ambix, 16);
+    const Ears fromFuMa = listen("fuma.amb");
+    const Ears fromAmbiX = listen("ambix.wav");
+    EXPECT_NE(said.find("from AmbiX"), std::string::npos) << said;
+    ASSERT_EQ(fromAmbiX.left.size(), fromFuMa.left.size());
+    for (size_t n = 0; n < frames; ++n) {
+        ASSERT_NEAR(fromAmbiX.left[n], fromFuMa.left[n], 1e-5) << n;
+        ASSERT_NEAR(fromAmbiX.right[n], fromFuMa.right[n], 1e-5) << n;
+    }
+    // The same channels in a WAVE-EX file carrying the FuMa mark: only on request.
+    writeSound("marked.wav", ambix, 16, true);
+    EXPECT_NE(velmora("binaural " + path("marked.wav") + " " + path("out.wav")), 0);
+    EXPECT_EQ(listen("marked.wav", "--format ambix").left, fromAmbiX.left);
+}
+
+TEST_F(BinauralTest, BadInputGivesOneLineAndLeavesNoFile)
+{
+    const std::vector<float> silence(7 * 100, 0.0f);
+    writeSound("in.amb", silence, 7, true);
+    writeSound("unmarked.amb", silence, 7);
+    writeSound("three.wav", std::vector<float>(3 * 100, 0.0f), 3);
+    writeSound("slow.amb", silence, 7, true, 4000);
+    std::ofstream(path("notes.txt")) << "not a sound\n";
+    const std::vector<std::string> before = files();
+    const std::string in = path("in.amb"), out = path("out.wav");
+    struct Case {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {path("missing.amb") + " " + out, "missing.amb: No such file or directory"},
+        {path("notes.txt") + " " + out, "notes.txt: not a sound file"},
+        {path("three.wav") + " " + out, "three.wav has 3 channels, which is no B-format velmora reads"},
+        {path("unmarked.amb") + " " + out, "no Ambisonic B-format mark in its header; if they are FuMa"},
+        {in + " " + out + " --format ambix", "in.amb has 7 channels; --format ambix reads 16"},
+        {in + " " + out + " --format acn", "--format acn: expected fuma or ambix"},
+        {in + " " + out + " --sofa " + path("notes.txt"), "notes.txt is not a SOFA file libmysofa reads"},
+        {in + " " + out + " --sofa " + path("missing.sofa"), "missing.sofa: No such file or directory"},
+        {path("slow.amb") + " " + out, "(at 44100 Hz) cannot be resampled to 4000 Hz"},
+        {in + " " + in, "is the input file"},
+        {in + " " + path("no-such-folder/out.wav"), "cannot write"},
+        {in, "usage: velmora binaural"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(velmora("binaural " + c.arguments), 0) << c.arguments;
+        EXPECT_NE(said.find(c.message), std::string::npos) << c.arguments << "\n" << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_EQ(files(), before) << c.arguments;
+    }
+}
+
+TEST_F(BinauralTest, TheDemoWritesItsSceneForHeadphonesAndNamesItFirst)
+{
+    ASSERT_EQ(velmora("demo " + path("demo")), 0) << said;
+    SF_INFO encoded, ears;
+    readSound("demo/encoded.amb", encoded);
+    readSound("demo/binaural.wav", ears);
+    EXPECT_EQ(ears.channels, 2);
+    EXPECT_EQ(ears.samplerate, encoded.samplerate);
+    EXPECT_EQ(ears.frames, encoded.frames);
+    const size_t named = said.find("binaural.wav");
+    EXPECT_NE(said.find("listen on headphones", named), std::string::npos) << said;
+    EXPECT_LT(named, said.find("source.wav")) << said;
 }
 
 } // namespace
