@@ -9,6 +9,7 @@ packages=(
   libmysofa-dev libkissfft-dev       # its binaural render: head-related responses (SOFA) and FFT convolution
   libx11-dev libcairo2-dev           # the editor's toolkit
   xvfb xdotool valgrind              # editor tests in a real X server, leak check
+  netcdf-bin                         # ncgen: the binaural tests write small SOFA files
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
 )

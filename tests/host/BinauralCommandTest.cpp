@@ -9,8 +9,10 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -98,6 +100,20 @@ protected:
             ears.right.push_back(samples[i + 1]);
         }
         return ears;
+    }
+
+    // The small SOFA set of raised-responses.cdl, as it is or lowered to ear
+    // height, written by ncgen as NAME.
+    void writeSmallSofaSet(const std::string& name, bool atEarHeight)
+    {
+        std::ifstream source(RAISED_RESPONSES_CDL);
+        std::string text((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(text.empty());
+        for (size_t at; atEarHeight && (at = text.find(", 60, 1.4")) != std::string::npos;)
+            text.replace(at, 9, ", 0, 1.4");
+        std::ofstream(path("set.cdl")) << text;
+        ASSERT_EQ(std::system(("ncgen -k nc4 -o '" + path(name) + "' '" + path("set.cdl") + "'").c_str()), 0);
+        std::filesystem::remove(path("set.cdl"));
     }
 
     // Files in the folder, hidden ones too, so that a case can see that
@@ -337,6 +353,24 @@ TEST_F(BinauralTest, AnAmbiXFileIsHeardAsItsFuMaTwin)
     EXPECT_EQ(listen("marked.wav", "--format ambix").left, fromAmbiX.left);
 }
 
+// A set whose every response is the same impulse, one sample later at the
+// right ear: whatever the direction, the ears hear W alone (the loudspeaker
+// feeds add up to it), the right a sample after the left.
+TEST_F(BinauralTest, TheUsersOwnSetIsUsed)
+{
+    writeSmallSofaSet("own.sofa", true);
+    encode(noise(), "--set azimuth=120 --set distance=1", "b.amb");
+    SF_INFO info;
+    const auto bformat = readSound("b.amb", info);
+    const Ears ears = listen("b.amb", "--sofa " + path("own.sofa"));
+    const double gain = ears.left[100] / bformat[(100 - 2) * 7];
+    EXPECT_GT(gain, 0.0);
+    for (size_t n = 2; n + 1 < ears.left.size(); ++n) {
+        ASSERT_NEAR(ears.left[n], gain * bformat[(n - 2) * 7], 1e-5) << n;
+        ASSERT_NEAR(ears.right[n + 1], ears.left[n], 1e-5) << n;
+    }
+}
+
 TEST_F(BinauralTest, BadInputGivesOneLineAndLeavesNoFile)
 {
     const std::vector<float> silence(7 * 100, 0.0f);
@@ -345,6 +379,7 @@ TEST_F(BinauralTest, BadInputGivesOneLineAndLeavesNoFile)
     writeSound("three.wav", std::vector<float>(3 * 100, 0.0f), 3);
     writeSound("slow.amb", silence, 7, true, 4000);
     std::ofstream(path("notes.txt")) << "not a sound\n";
+    writeSmallSofaSet("raised.sofa", false);
     const std::vector<std::string> before = files();
     const std::string in = path("in.amb"), out = path("out.wav");
     struct Case {
@@ -359,6 +394,8 @@ TEST_F(BinauralTest, BadInputGivesOneLineAndLeavesNoFile)
         {in + " " + out + " --format acn", "--format acn: expected fuma or ambix"},
         {in + " " + out + " --sofa " + path("notes.txt"), "notes.txt is not a SOFA file libmysofa reads"},
         {in + " " + out + " --sofa " + path("missing.sofa"), "missing.sofa: No such file or directory"},
+        {in + " " + out + " --sofa " + path("raised.sofa"),
+         "raised.sofa has no responses near ear height: the nearest to azimuth 0 degrees is 60 degrees away"},
         {path("slow.amb") + " " + out, "(at 44100 Hz) cannot be resampled to 4000 Hz"},
         {in + " " + in, "is the input file"},
         {in + " " + path("no-such-folder/out.wav"), "cannot write"},
