@@ -80,8 +80,9 @@ TEST(BinauralDecoder, APlaneWaveFeedsTheLoudspeakersNearestItAndKeepsItsLevel)
         EXPECT_NEAR(sum, 1.0, 1e-9) << azimuth;
         const int nearest = static_cast<int>(std::lround(azimuth / 45.0)) % BinauralDecoder::kSpeakers;
         for (int s = 0; s < BinauralDecoder::kSpeakers; ++s) {
-            if (s != nearest)
+            if (s != nearest) {
                 EXPECT_LE(feeds[static_cast<size_t>(s)], feeds[static_cast<size_t>(nearest)]) << azimuth;
+            }
         }
     }
     // Between two loudspeakers, both get the same.
