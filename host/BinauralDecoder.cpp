@@ -66,37 +66,42 @@ std::vector<std::vector<std::vector<float>>> BinauralDecoder::channelResponses(c
     return responses;
 }
 
+// A source may give less than asked before its end: ask until the block is
+// full or the source has nothing more.
+int BinauralDecoder::fillBlock(const Source& source)
+{
+    const int block = convolver->blockSize();
+    int filled = 0;
+    for (int got = 1; got > 0 && filled < block; filled += got) {
+        float* at[kChannels];
+        for (int c = 0; c < kChannels; ++c)
+            at[c] = in[static_cast<size_t>(c)].data() + filled;
+        got = source(at, block - filled);
+    }
+    for (auto& channel : in)
+        std::fill(channel.begin() + filled, channel.end(), 0.0f);
+    return filled;
+}
+
 long long BinauralDecoder::render(const Source& source, const Sink& sink, ProgressBar& progress)
 {
     const int block = convolver->blockSize();
-    std::vector<std::vector<float>> in(kChannels, std::vector<float>(static_cast<size_t>(block)));
+    in.assign(kChannels, std::vector<float>(static_cast<size_t>(block)));
     std::vector<std::vector<float>> out(kEars, std::vector<float>(static_cast<size_t>(block)));
-    std::vector<float*> inPointers, outPointers;
-    for (auto& channel : in)
-        inPointers.push_back(channel.data());
-    for (auto& ear : out)
-        outPointers.push_back(ear.data());
+    const float* inPointers[kChannels];
+    for (int c = 0; c < kChannels; ++c)
+        inPointers[c] = in[static_cast<size_t>(c)].data();
+    float* outPointers[kEars] = {out[0].data(), out[1].data()};
 
     long long done = 0;
-    for (;;) {
-        // A source may give less than asked before its end: fill the block.
-        int filled = 0;
-        for (int got = 1; filled < block && got > 0; filled += got) {
-            std::vector<float*> at;
-            for (float* p : inPointers)
-                at.push_back(p + filled);
-            got = source(at.data(), block - filled);
-        }
+    for (int filled = block; filled == block;) {
+        filled = fillBlock(source);
         if (filled == 0)
             break;
-        for (auto& channel : in)
-            std::fill(channel.begin() + filled, channel.end(), 0.0f);
-        convolver->process(inPointers.data(), outPointers.data());
-        sink(outPointers.data(), filled);
+        convolver->process(inPointers, outPointers);
+        sink(outPointers, filled);
         done += filled;
         progress.update(done);
-        if (filled < block)
-            break;
     }
     progress.finish();
     return done;

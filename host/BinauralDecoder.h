@@ -35,12 +35,16 @@ public:
     explicit BinauralDecoder(const SofaSet& set);
 
     // Plays the source through the decoder; the ears get as many frames as
-    // the source gave (the responses' last tail is cut with it). `total`
-    // frames, when known, drive the progress bar. Returns the frames rendered.
+    // the source gave (the responses' last tail is cut with it, so that the
+    // ears keep the length of the scene). Returns the frames rendered.
     long long render(const Source& source, const Sink& sink, ProgressBar& progress);
 
 private:
     static std::vector<std::vector<std::vector<float>>> channelResponses(const SofaSet& set);
+    // Fills the input block from the source; returns how many frames it gave.
+    int fillBlock(const Source& source);
+
+    std::vector<std::vector<float>> in;
 
     std::unique_ptr<OverlapAddConvolver> convolver;
 };
