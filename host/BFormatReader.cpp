@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kFuMaChannels = 7;
+constexpr int kFuMaChannels = BFormatReader::kChannels; // W X Y U V P Q, nothing else
 constexpr int kAmbiXChannels = 16;
 
 // Where each of W X Y U V P Q lies in a file of either convention, and the

@@ -18,6 +18,9 @@
 
 namespace {
 
+static_assert(BFormatReader::kChannels == BinauralDecoder::kChannels,
+              "the reader gives what the decoder takes");
+
 // Files shorter than this finish before a progress bar would help.
 constexpr double kProgressWorthSeconds = 5.0;
 
