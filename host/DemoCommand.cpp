@@ -1,5 +1,6 @@
 // velmora demo [DIR]: the built-in demonstration, run by `make run`.
 
+#include "host/BinauralDecoder.h"
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
 #include "host/DemoPicture.h"
@@ -9,6 +10,7 @@
 #include "host/PluginHost.h"
 #include "host/ProgressBar.h"
 #include "host/Renderer.h"
+#include "host/SofaSet.h"
 #include "host/SoundFileWriter.h"
 
 #include <algorithm>
@@ -60,6 +62,30 @@ std::vector<std::vector<float>> encode(PluginHost& host, const std::vector<float
     return channels;
 }
 
+// The encoded scene for two ears, through the default head-related responses.
+std::vector<std::vector<float>> renderForHeadphones(const std::vector<std::vector<float>>& channels)
+{
+    const SofaSet set(SofaSet::defaultPath(), DemoScene::kSampleRate);
+    BinauralDecoder decoder(set);
+    std::vector<std::vector<float>> ears(BinauralDecoder::kEars);
+    size_t position = 0;
+    ProgressBar quiet(0, false);
+    decoder.render(
+        [&](float* const* outputs, int count) {
+            const size_t n = std::min(static_cast<size_t>(count), channels[0].size() - position);
+            for (size_t c = 0; c < channels.size(); ++c)
+                std::copy_n(channels[c].begin() + static_cast<std::ptrdiff_t>(position), n, outputs[c]);
+            position += n;
+            return static_cast<int>(n);
+        },
+        [&](const float* const* outputs, int frames) {
+            for (size_t e = 0; e < ears.size(); ++e)
+                ears[e].insert(ears[e].end(), outputs[e], outputs[e] + frames);
+        },
+        quiet);
+    return ears;
+}
+
 void writePicture(const std::string& path, const std::vector<std::vector<float>>& channels)
 {
     PendingOutput pending(path);
@@ -83,6 +109,7 @@ int demo(const std::vector<std::string>& arguments)
     const std::string sourcePath = folder + "/source.wav";
     const std::string encodedPath = folder + "/encoded.amb";
     const std::string picturePath = folder + "/picture.png";
+    const std::string binauralPath = folder + "/binaural.wav";
 
     const std::vector<float> source = DemoScene::sourceSignal();
     const auto channels = encode(host, source);
@@ -92,10 +119,13 @@ int demo(const std::vector<std::string>& arguments)
         encoded.push_back(&channel);
     writeSound(encodedPath, SoundFileWriter::Kind::AmbisonicBFormat, encoded);
     writePicture(picturePath, channels);
+    const auto ears = renderForHeadphones(channels);
+    writeSound(binauralPath, SoundFileWriter::Kind::PlainWav, {&ears[0], &ears[1]});
 
     std::printf("Demonstration: a source circles the listener once at 3 m, then passes 0.55 m to the left,\n"
                 "encoded with near-field compensation for a 2 m loudspeaker ring (%.0f s at %d Hz).\n\n",
                 DemoScene::durationSeconds(), DemoScene::kSampleRate);
+    std::printf("  binaural %s   listen on headphones: the scene for two ears\n", binauralPath.c_str());
     std::printf("  source   %s   the synthesised mono source\n", sourcePath.c_str());
     std::printf("  encoded  %s   B-format W X Y U V P Q (FuMa, 32-bit float WAVE-EX)\n", encodedPath.c_str());
     std::printf("  picture  %s   the path from above and the level of eight loudspeakers\n\n",

@@ -7,9 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-void checkReadable(const std::string& path)
+void SoundFileReader::checkReadable(const std::string& path)
 {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0)
@@ -19,8 +17,6 @@ void checkReadable(const std::string& path)
     if (access(path.c_str(), R_OK) != 0)
         throw HostError(path + ": " + std::strerror(errno));
 }
-
-} // namespace
 
 SoundFileReader::SoundFileReader(const std::string& filePath, const Options& options) : path(filePath)
 {

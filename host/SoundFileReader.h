@@ -16,6 +16,8 @@ public:
     };
 
     SoundFileReader(const std::string& path, const Options& options);
+    // Throws HostError, naming `path`, unless it is a file this program may read.
+    static void checkReadable(const std::string& path);
     ~SoundFileReader();
     SoundFileReader(const SoundFileReader&) = delete;
     SoundFileReader& operator=(const SoundFileReader&) = delete;

@@ -6,8 +6,10 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev googletest libbenchmark-dev   # tests (and GoogleTest sources for the 32-bit and sanitizer builds), benchmarks
   libsndfile1-dev                    # the command-line host reads and writes sound files
+  libmysofa-dev libkissfft-dev       # its binaural render: head-related responses (SOFA) and FFT convolution
   libx11-dev libcairo2-dev           # the editor's toolkit
   xvfb xdotool valgrind              # editor tests in a real X server, leak check
+  netcdf-bin                         # ncgen: the binaural tests write small SOFA files
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
 )
