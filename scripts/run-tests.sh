@@ -71,15 +71,19 @@ check() {
   [ "$own_skips" -eq 0 ] || skips+=("$name: $own_skips tests skipped themselves (see $log)")
 }
 
-# tests_like NAME: how many tests of the release build run programs that
-# build NAME also made (what NAME's test run would have run); the number of
-# NAME's test programs when the release build has no list
+# tests_like NAME: how many tests NAME's test run would have run: those of the
+# release build whose program build NAME also made, and those that run a
+# script rather than a program of the build; the number of NAME's test
+# programs when the release build has no list
 tests_like() {
   local name=$1 count=0 program
   while read -r program; do
-    [ -x "$BUILD/$name/${program#"$BUILD/release/"}" ] && count=$((count + 1))
+    case "$program" in
+      "$PWD/$BUILD/release/"*) [ -x "$BUILD/$name/${program#"$PWD/$BUILD/release/"}" ] && count=$((count + 1)) ;;
+      *) count=$((count + 1)) ;;
+    esac
   done < <(ctest --test-dir "$BUILD/release" -N -V 2>/dev/null \
-             | sed -n -E "s|^[0-9]+: Test command: ($PWD/)?($BUILD/release/[^ \"]+).*|\2|p")
+             | sed -n -E 's|^[0-9]+: Test command: ([^ "]+).*|\1|p')
   if [ "$count" -eq 0 ]; then
     count=$(find "$BUILD/$name/tests" -type f -executable -name '*_test' 2>/dev/null | wc -l)
   fi
@@ -87,8 +91,9 @@ tests_like() {
 }
 
 # An X server of our own for the stages whose tests open windows: Xvfb picks
-# a free display and tells us its number.
+# a free display and tells us its number (start_xvfb sets xvfb_display).
 xvfb_pid=""
+xvfb_display=""
 start_xvfb() {
   local displayfile
   displayfile=$(mktemp)
@@ -96,7 +101,7 @@ start_xvfb() {
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
   [ -s "$displayfile" ] || { rm -f "$displayfile"; stop_xvfb; return 1; }
-  export DISPLAY=":$(cat "$displayfile")"
+  xvfb_display=":$(cat "$displayfile")"
   rm -f "$displayfile"
 }
 stop_xvfb() {
@@ -159,7 +164,7 @@ if [ -n "$tsan_targets" ]; then
   elif configure tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=thread -DVELMORA_GUI=ON \
          -DVELMORA_HOST=OFF && build tsan $tsan_targets; then
     if start_xvfb; then
-      TSAN_OPTIONS="halt_on_error=1" check tsan -R Concurrent
+      DISPLAY="$xvfb_display" TSAN_OPTIONS="halt_on_error=1" check tsan -R Concurrent
       stop_xvfb
     else
       broken+=("tsan: Xvfb did not start")
@@ -169,8 +174,15 @@ fi
 
 # 4. A few seconds of fuzzing from the committed corpus.
 if [ -x scripts/run-fuzz.sh ] && [ -d tests/fuzz ]; then
+  fuzz_probe="$BUILD/fuzz-probe"
+  why=""
   if ! command -v clang++ >/dev/null; then
     skip 1 "fuzzing: no clang++ here (scripts/install-deps.sh installs clang)"
+  elif ! echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' \
+         | clang++ -fsanitize=fuzzer,address,undefined -x c++ - -o "$fuzz_probe" 2>/dev/null \
+       || ! why=$("$fuzz_probe" -runs=1 2>&1); then
+    why=$(grep -m1 -E 'ERROR|FATAL|error' <<<"$why")
+    skip 1 "fuzzing: libFuzzer with AddressSanitizer does not work here (${why:-cannot link})"
   elif scripts/run-fuzz.sh 10; then
     passed=$((passed + 1))
   else
