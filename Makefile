@@ -8,6 +8,7 @@ CMAKE_GEN  := cmake -S . -G "Unix Makefiles"
 WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
 PLUGIN     := $(BUILD)/release/corvane-velmora-xy3-2d.so
 VST_DIR    := $(or $(firstword $(subst :, ,$(VST_PATH))),$(HOME)/.vst)
+CONFIGURE_RELEASE := $(CMAKE_GEN) -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
 
 .PHONY: all deps release run test bench fuzz install clean
 
@@ -17,11 +18,14 @@ deps:
 	@scripts/install-deps.sh
 
 release: deps
-	@$(CMAKE_GEN) -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
+	@$(CONFIGURE_RELEASE)
 	@cmake --build $(BUILD)/release -j $(JOBS)
 
-# The main job on its built-in default: a short demonstration render.
-run: release
+# The main job on its built-in default: a short demonstration render. It
+# needs only the plug-in and velmora, so only those are built.
+run: deps
+	@$(CONFIGURE_RELEASE)
+	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora
 	@scripts/run-demo.sh $(BUILD)/release
 
 test: deps
@@ -35,7 +39,9 @@ bench: deps
 fuzz: deps
 	@scripts/run-fuzz.sh $(or $(FUZZ_SECONDS),600)
 
-install: release
+install: deps
+	@$(CONFIGURE_RELEASE)
+	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst
 	@mkdir -p "$(VST_DIR)"
 	@cp $(PLUGIN) "$(VST_DIR)/"
 	@echo "installed $(notdir $(PLUGIN)) into $(VST_DIR)"

@@ -15,7 +15,7 @@
 #include "host/HostError.h"
 #include "host/ParameterResolver.h"
 #include "host/PluginHost.h"
-#include "toolkit/WindowCapture.h"
+#include "host/WindowCapture.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,17 +1,11 @@
 #include "plugin/AudioEffectX.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <new>
 
 #include "plugin/AEffEditor.h"
-#include "plugin/ValueText.h"
 
 namespace {
 
-constexpr VstInt32 kNoCurrentMidiProgram = -1;
-constexpr VstInt32 kSpeakerNameLimit = kVstMaxNameLen - 1;
 constexpr VstInt32 kCanDoYes = 1;
 constexpr VstInt32 kWantAllEvents = 1;
 
@@ -71,14 +65,6 @@ VstKeyCode makeKeyCode(VstInt32 index, VstIntPtr value, float opt)
     key.virt = static_cast<unsigned char>(value & 0xFF);
     key.modifier = static_cast<unsigned char>(truncateToInt(opt) & 0xFF);
     return key;
-}
-
-// Speakers are addressed from the start of the block: an arrangement may hold
-// more of them than the eight the structure declares.
-VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 channel)
-{
-    char* first = reinterpret_cast<char*>(arrangement) + offsetof(VstSpeakerArrangement, speakers);
-    return reinterpret_cast<VstSpeakerProperties*>(first) + channel;
 }
 
 VstIntPtr answer(bool result)
@@ -175,21 +161,6 @@ void AudioEffectX::resume()
         __wantEventsDeprecated(kWantAllEvents);
 }
 
-bool AudioEffectX::canParameterBeAutomated(VstInt32)
-{
-    return true;
-}
-
-bool AudioEffectX::string2parameter(VstInt32, char*)
-{
-    return false;
-}
-
-bool AudioEffectX::getParameterProperties(VstInt32, VstParameterProperties*)
-{
-    return false;
-}
-
 bool AudioEffectX::beginEdit(VstInt32 index)
 {
     return callHost(audioMasterBeginEdit, index) != 0;
@@ -198,31 +169,6 @@ bool AudioEffectX::beginEdit(VstInt32 index)
 bool AudioEffectX::endEdit(VstInt32 index)
 {
     return callHost(audioMasterEndEdit, index) != 0;
-}
-
-bool AudioEffectX::getProgramNameIndexed(VstInt32, VstInt32, char*)
-{
-    return false;
-}
-
-bool AudioEffectX::beginSetProgram()
-{
-    return false;
-}
-
-bool AudioEffectX::endSetProgram()
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::beginLoadBank(VstPatchChunkInfo*)
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::beginLoadProgram(VstPatchChunkInfo*)
-{
-    return 0;
 }
 
 bool AudioEffectX::ioChanged()
@@ -256,21 +202,6 @@ VstInt32 AudioEffectX::getOutputLatency()
     return static_cast<VstInt32>(callHost(audioMasterGetOutputLatency));
 }
 
-bool AudioEffectX::getInputProperties(VstInt32, VstPinProperties*)
-{
-    return false;
-}
-
-bool AudioEffectX::getOutputProperties(VstInt32, VstPinProperties*)
-{
-    return false;
-}
-
-bool AudioEffectX::setSpeakerArrangement(VstSpeakerArrangement*, VstSpeakerArrangement*)
-{
-    return false;
-}
-
 bool AudioEffectX::getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
                                          VstSpeakerArrangement** pluginOutput)
 {
@@ -279,31 +210,6 @@ bool AudioEffectX::getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
     if (pluginOutput)
         *pluginOutput = nullptr;
     return false;
-}
-
-bool AudioEffectX::setBypass(bool)
-{
-    return false;
-}
-
-bool AudioEffectX::setPanLaw(VstInt32, float)
-{
-    return false;
-}
-
-bool AudioEffectX::setProcessPrecision(VstInt32)
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::getNumMidiInputChannels()
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::getNumMidiOutputChannels()
-{
-    return 0;
 }
 
 VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter)
@@ -324,31 +230,6 @@ VstInt32 AudioEffectX::getAutomationState()
 bool AudioEffectX::sendVstEventsToHost(VstEvents* events)
 {
     return callHost(audioMasterProcessEvents, 0, 0, events) == 1;
-}
-
-VstInt32 AudioEffectX::processEvents(VstEvents*)
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::startProcess()
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::stopProcess()
-{
-    return 0;
-}
-
-bool AudioEffectX::processVariableIo(VstVariableIo*)
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::setTotalSampleToProcess(VstInt32 value)
-{
-    return value;
 }
 
 bool AudioEffectX::getHostVendorString(char* text)
@@ -381,79 +262,14 @@ VstInt32 AudioEffectX::getHostLanguage()
     return static_cast<VstInt32>(callHost(audioMasterGetLanguage));
 }
 
-VstInt32 AudioEffectX::getGetTailSize()
-{
-    return 0;
-}
-
 void* AudioEffectX::getDirectory()
 {
     return reinterpret_cast<void*>(callHost(audioMasterGetDirectory));
 }
 
-bool AudioEffectX::getEffectName(char*)
-{
-    return false;
-}
-
-bool AudioEffectX::getVendorString(char*)
-{
-    return false;
-}
-
-bool AudioEffectX::getProductString(char*)
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::getVendorVersion()
-{
-    return 0;
-}
-
-VstIntPtr AudioEffectX::vendorSpecific(VstInt32, VstIntPtr, void*, float)
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::canDo(char*)
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::getVstVersion()
-{
-    return kVstVersion;
-}
-
 VstInt32 AudioEffectX::getPlugCategory()
 {
     return (effectRecord.flags & effFlagsIsSynth) != 0 ? kPlugCategSynth : kPlugCategUnknown;
-}
-
-VstInt32 AudioEffectX::getMidiProgramName(VstInt32, MidiProgramName*)
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::getCurrentMidiProgram(VstInt32, MidiProgramName*)
-{
-    return kNoCurrentMidiProgram;
-}
-
-VstInt32 AudioEffectX::getMidiProgramCategory(VstInt32, MidiProgramCategory*)
-{
-    return 0;
-}
-
-bool AudioEffectX::hasMidiProgramsChanged(VstInt32)
-{
-    return false;
-}
-
-bool AudioEffectX::getMidiKeyName(VstInt32, MidiKeyName*)
-{
-    return false;
 }
 
 bool AudioEffectX::updateDisplay()
@@ -476,75 +292,9 @@ bool AudioEffectX::closeFileSelector(VstFileSelect* select)
     return select && callHost(audioMasterCloseFileSelector, 0, 0, select) != 0;
 }
 
-VstInt32 AudioEffectX::getNextShellPlugin(char*)
-{
-    return 0;
-}
-
 // An arrangement is allocated as one block of bytes, large enough for its
 // channels and never smaller than the declared structure, so that every field
 // a reader of the structure may touch is owned memory.
-bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstInt32 numChannels)
-{
-    const size_t header = offsetof(VstSpeakerArrangement, speakers);
-    // A count from the host that would wrap the size (possible in a 32-bit
-    // build) must not give a small block that claims many channels.
-    const size_t maxChannels = (SIZE_MAX - header) / sizeof(VstSpeakerProperties);
-    if (!arrangement || numChannels < 0 || static_cast<size_t>(numChannels) > maxChannels)
-        return false;
-    deallocateArrangement(arrangement);
-    size_t size = header + static_cast<size_t>(numChannels) * sizeof(VstSpeakerProperties);
-    if (size < sizeof(VstSpeakerArrangement))
-        size = sizeof(VstSpeakerArrangement);
-    char* block = new (std::nothrow) char[size];
-    if (!block)
-        return false;
-    std::memset(block, 0, size);
-    *arrangement = reinterpret_cast<VstSpeakerArrangement*>(block);
-    (*arrangement)->numChannels = numChannels;
-    return true;
-}
-
-bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement)
-{
-    if (arrangement && *arrangement) {
-        delete[] reinterpret_cast<char*>(*arrangement);
-        *arrangement = nullptr;
-    }
-    return true;
-}
-
-bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from)
-{
-    if (!to || !from)
-        return false;
-    to->azimuth = from->azimuth;
-    to->elevation = from->elevation;
-    to->radius = from->radius;
-    to->reserved = from->reserved;
-    vst_strncpy(to->name, from->name, kSpeakerNameLimit);
-    to->type = from->type;
-    std::memcpy(to->future, from->future, sizeof(to->future));
-    return true;
-}
-
-bool AudioEffectX::matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from)
-{
-    if (!from)
-        return false;
-    // Matching an arrangement to itself: freeing the target would free the
-    // source before it is read.
-    if (to && *to == from)
-        return true;
-    if (!deallocateArrangement(to) || !allocateArrangement(to, from->numChannels))
-        return false;
-    (*to)->type = from->type;
-    for (VstInt32 channel = 0; channel < from->numChannels; ++channel)
-        if (!copySpeaker(speakerAt(*to, channel), speakerAt(from, channel)))
-            return false;
-    return true;
-}
-
 bool AudioEffectX::offlineRead(VstOfflineTask* offline, VstOfflineOption option, bool readSource)
 {
     return callHost(audioMasterOfflineRead, readSource ? 1 : 0, option, offline) != 0;
@@ -570,31 +320,6 @@ bool AudioEffectX::offlineGetCurrentMetaPass()
     return callHost(audioMasterOfflineGetCurrentMetaPass) != 0;
 }
 
-bool AudioEffectX::offlineNotify(VstAudioFile*, VstInt32, bool)
-{
-    return false;
-}
-
-bool AudioEffectX::offlinePrepare(VstOfflineTask*, VstInt32)
-{
-    return false;
-}
-
-bool AudioEffectX::offlineRun(VstOfflineTask*, VstInt32)
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::offlineGetNumPasses()
-{
-    return 0;
-}
-
-VstInt32 AudioEffectX::offlineGetNumMetaPasses()
-{
-    return 0;
-}
-
 void AudioEffectX::__wantEventsDeprecated(VstInt32 filter)
 {
     callHost(audioMasterWantMidi, 0, filter);
@@ -615,16 +340,6 @@ VstInt32 AudioEffectX::__getParameterQuantizationDeprecated()
     return static_cast<VstInt32>(callHost(audioMasterGetParameterQuantization));
 }
 
-VstInt32 AudioEffectX::__getNumCategoriesDeprecated()
-{
-    return 1;
-}
-
-bool AudioEffectX::__copyProgramDeprecated(VstInt32)
-{
-    return false;
-}
-
 bool AudioEffectX::__needIdleDeprecated()
 {
     return callHost(audioMasterNeedIdle) != 0;
@@ -640,33 +355,9 @@ AEffect* AudioEffectX::__getNextPlugDeprecated(VstInt32)
     return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug));
 }
 
-void AudioEffectX::__inputConnectedDeprecated(VstInt32, bool) {}
-
-void AudioEffectX::__outputConnectedDeprecated(VstInt32, bool) {}
-
 VstInt32 AudioEffectX::__willProcessReplacingDeprecated()
 {
     return static_cast<VstInt32>(callHost(audioMasterWillReplaceOrAccumulate));
-}
-
-void AudioEffectX::__wantAsyncOperationDeprecated(bool state)
-{
-    setFlag(effFlagsExtIsAsync, state);
-}
-
-void AudioEffectX::__hasExternalBufferDeprecated(bool state)
-{
-    setFlag(effFlagsExtHasBuffer, state);
-}
-
-VstInt32 AudioEffectX::__reportCurrentPositionDeprecated()
-{
-    return 0;
-}
-
-float* AudioEffectX::__reportDestinationBufferDeprecated()
-{
-    return nullptr;
 }
 
 void AudioEffectX::__setOutputSamplerateDeprecated(float samplerate)
@@ -692,37 +383,6 @@ void* AudioEffectX::__openWindowDeprecated(void* window)
 bool AudioEffectX::__closeWindowDeprecated(void* window)
 {
     return callHost(audioMasterCloseWindow, 0, 0, window) != 0;
-}
-
-void AudioEffectX::__setBlockSizeAndSampleRateDeprecated(VstInt32 size, float rate)
-{
-    blockSize = size;
-    sampleRate = rate;
-}
-
-bool AudioEffectX::__getErrorTextDeprecated(char*)
-{
-    return false;
-}
-
-void* AudioEffectX::__getIconDeprecated()
-{
-    return nullptr;
-}
-
-bool AudioEffectX::__setViewPositionDeprecated(VstInt32, VstInt32)
-{
-    return false;
-}
-
-VstInt32 AudioEffectX::__fxIdleDeprecated()
-{
-    return 0;
-}
-
-bool AudioEffectX::__keysRequiredDeprecated()
-{
-    return false;
 }
 
 bool AudioEffectX::__getChunkFileDeprecated(void* nativePath)

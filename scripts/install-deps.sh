@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, only those missing.
+# Installs the Debian packages the project needs, only those missing. On an
+# amd64 machine it also adds the i386 architecture for the 32-bit plug-in's
+# editor (X11 and cairo), unless VELMORA_M32=off; those are left out, with a
+# warning, when installing them would remove anything. Other programs may
+# hold the package lock: every apt-get call waits for it.
 set -euo pipefail
 
 packages=(
@@ -13,15 +17,49 @@ packages=(
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
 )
+i386_packages=(libx11-dev:i386 libcairo2-dev:i386)   # the 32-bit editor
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+want_i386=no
+if [ "$(dpkg --print-architecture)" = amd64 ] && [ "${VELMORA_M32:-on}" != off ]; then
+  for p in "${i386_packages[@]}"; do
+    installed "$p" || want_i386=yes
+  done
+fi
+
+[ ${#missing[@]} -eq 0 ] && [ $want_i386 = no ] && exit 0
+
+if [ $want_i386 = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "adding the i386 architecture (for the 32-bit plug-in's editor)"
+  $sudo dpkg --add-architecture i386
+fi
+"${apt[@]}" update -qq
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The i386 packages share files with their amd64 twins, which must then be of
+# the same version: apt may upgrade amd64 packages for them, but if it would
+# remove any, the 32-bit build goes without its editor instead.
+if [ $want_i386 = yes ]; then
+  if "${apt[@]}" -s install --no-install-recommends "${i386_packages[@]}" 2>&1 | grep -q '^Remv'; then
+    echo "!!! NOT INSTALLED: ${i386_packages[*]} (installing them would remove packages);" \
+         "the 32-bit plug-in is built without its editor !!!"
+  else
+    echo "installing: ${i386_packages[*]}"
+    "${apt[@]}" install -y -qq --no-install-recommends "${i386_packages[@]}" >/dev/null \
+      || echo "!!! NOT INSTALLED: ${i386_packages[*]}; the 32-bit plug-in is built without its editor !!!"
+  fi
+fi

@@ -4,7 +4,7 @@
 
 #include "editor/NAE_editor.h"
 #include "editor/NelTouchPad.h"
-#include "effect/NelAmbiEncEdit.h"
+#include "vst/NelAmbiEncEdit.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CButton.h"

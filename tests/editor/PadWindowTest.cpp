@@ -3,6 +3,7 @@
 // second thread drives the pointer with xdotool.
 
 #include "editor/NelTouchPad.h"
+#include "host/WindowCapture.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
 #include "tests/editor/XSession.h"
@@ -10,7 +11,6 @@
 #include "toolkit/CControlListener.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/VSTGUIEditorInterface.h"
-#include "toolkit/WindowCapture.h"
 
 #include <gtest/gtest.h>
 

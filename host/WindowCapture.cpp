@@ -1,4 +1,4 @@
-#include "toolkit/WindowCapture.h"
+#include "host/WindowCapture.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

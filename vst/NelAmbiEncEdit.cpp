@@ -1,4 +1,4 @@
-#include "effect/NelAmbiEncEdit.h"
+#include "vst/NelAmbiEncEdit.h"
 
 #include "plugin/AEffEditor.h"
 
