@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "effect/NelAmbiEncEdit.h"
+#include "vst/NelAmbiEncEdit.h"
 #include "plugin/AEffEditor.h"
 
 namespace {

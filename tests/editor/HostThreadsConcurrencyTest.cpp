@@ -9,7 +9,7 @@
 
 #include "editor/NAE_editor.h"
 #include "editor/NelTouchPad.h"
-#include "effect/NelAmbiEncEdit.h"
+#include "vst/NelAmbiEncEdit.h"
 #include "plugin/AEffectX.h"
 #include "tests/editor/XSession.h"
 #include "toolkit/CFrame.h"
