@@ -1,5 +1,6 @@
 #pragma once
 
+#include "resources/ScaledLayout.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControlListener.h"
 
@@ -19,6 +20,8 @@ public:
     explicit NAE_editor(AudioEffect* effect);
     ~NAE_editor() override;
 
+    // The window's size at the display scale it opens (or is open) with.
+    bool getRect(ERect** rect) override;
     // True when the window could be created in the host's window.
     bool open(void* ptr) override;
     void close() override;
@@ -27,7 +30,18 @@ public:
 
     void valueChanged(CControl* control) override;
 
+    // The host's display scale request (effVendorSpecific 'PreS'/'AeCs'):
+    // false for a factor that is no positive number, which is ignored. The
+    // factor is clamped to 1..3 and beats every other source from now on.
+    // An open window is rebuilt at the new size when the host agrees to
+    // resize it (audioMasterSizeWindow); otherwise the factor applies at the
+    // next open.
+    bool requestScale(float factor);
+    double scaleFactor() const { return layout.factor(); }
+
 private:
+    // Settles the display scale for the next window and the size it has.
+    void takeScale();
     void buildControls(CFrame* newFrame);
     void showPosition();
     void showCompensation();
@@ -40,7 +54,10 @@ private:
     CParamDisplay* xDisplay = nullptr;
     CParamDisplay* yDisplay = nullptr;
 
-    CBitmap* backgroundBitmap = nullptr; // held from construction to destruction
+    ScaledLayout layout; // the display scale of the window, open or next
+    float hostScaleRequest = 0.f; // 0 until the host asks for a factor
+    CBitmap* backgroundBitmap =
+        nullptr; // held from construction to destruction, redrawn when the scale changes
     CBitmap* nfcSwitchBitmap = nullptr; // held only while open() builds the controls
     CBitmap* padBitmap = nullptr;
     CBitmap* padHandleBitmap = nullptr;

@@ -12,6 +12,8 @@ public:
     ~NelAmbiEncEdit() override;
 
     void setParameter(VstInt32 index, float value) override;
+    // Passes the host's display scale request on to the editor.
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     VstInt32 getVendorVersion() override;
     // No category given, as the host has always seen it.
     VstInt32 getPlugCategory() override;
@@ -22,4 +24,7 @@ private:
     AEffEditor* createEditor();
     // Shows a parameter change in the editor, open or not.
     void mirrorToEditor(VstInt32 index, float value);
+    // 1 when the request was the editor's scale request and the factor
+    // usable, 0 otherwise (no editor, another request, a bad factor).
+    VstIntPtr passScaleRequest(VstInt32 index, VstIntPtr value, float factor);
 };
