@@ -104,12 +104,13 @@ private:
 // An Xvfb server on a display number it picks itself; sets $DISPLAY.
 class Xvfb {
 public:
-    bool start()
+    // screen: WIDTHxHEIGHTxDEPTH; the editor at factor 3 needs 990 x 816.
+    bool start(const std::string& screen = "640x480x24")
     {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return false;
-        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp"},
+        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"},
                     {{fds[1], 3}}, true);
         ::close(fds[1]);
         LineReader reader;
