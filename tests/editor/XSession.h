@@ -110,8 +110,8 @@ public:
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return false;
-        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"},
-                    {{fds[1], 3}}, true);
+        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"}, {{fds[1], 3}},
+                    true);
         ::close(fds[1]);
         LineReader reader;
         reader.fd = fds[0];
@@ -206,6 +206,11 @@ inline bool drag(const std::string& window, long x, long y, long dx, long dy)
 // A screenshot read back, one pixel at a time as 0xRRGGBB.
 struct Png {
     explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
+    explicit Png(cairo_surface_t* surface) : s(surface) {} // takes it over
+    Png(const Png&) = delete;
+    Png& operator=(const Png&) = delete;
+    long width() const { return cairo_image_surface_get_width(s); }
+    long height() const { return cairo_image_surface_get_height(s); }
     ~Png() { cairo_surface_destroy(s); }
     bool ok() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
     unsigned at(long x, long y) const
