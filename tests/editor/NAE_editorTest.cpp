@@ -312,6 +312,18 @@ TEST_F(EditorFixture, ScaleRequestWhileOpenResizesOnlyWhenTheHostAgrees)
     requests.clear();
     EXPECT_EQ(requestScale(1.5f), 1); // the same factor again: nothing to do
     EXPECT_TRUE(requests.empty());
+
+    // Asked from the host's idle inside a drag: the gesture still ends, and
+    // the window left afterwards is the new one.
+    editor->getFrame()->redrawChanged();
+    onHostIdle = [this] { requestScale(2.f); };
+    dragHandle(10, 10);
+    onHostIdle = nullptr;
+    EXPECT_EQ(requests.front(), "begin 2");
+    EXPECT_EQ(requests.back(), "end 2");
+    editor->idle(); // the old window's frame goes now
+    EXPECT_EQ(size(), (std::vector<int>{660, 544}));
+    EXPECT_EQ(pad()->getViewSize(), CRect(170, 154, 516, 500));
 }
 
 // At factor 2 the mouse works in the window's pixels: the same drag
