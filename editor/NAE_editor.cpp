@@ -3,6 +3,7 @@
 #include "editor/NelTouchPad.h"
 #include "effect/ParameterTable.h"
 #include "plugin/AudioEffect.h"
+#include "plugin/AudioEffectX.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
 #include "resources/ScaledBitmaps.h"
@@ -11,7 +12,6 @@
 #include "toolkit/CParamDisplay.h"
 #include "toolkit/CVerticalSwitch.h"
 #include "toolkit/UiScale.h"
-#include "plugin/AudioEffectX.h"
 
 #include <cstdint>
 
@@ -76,6 +76,11 @@ NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect)
     backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
     rect.top = 0;
     rect.left = 0;
+    fitRectToBackground();
+}
+
+void NAE_editor::fitRectToBackground()
+{
     rect.bottom = VstInt16(backgroundBitmap->getHeight());
     rect.right = VstInt16(backgroundBitmap->getWidth());
 }
@@ -91,8 +96,7 @@ void NAE_editor::takeScale()
     layout = ScaledLayout(factor);
     releaseBitmap(backgroundBitmap);
     backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
-    rect.bottom = VstInt16(backgroundBitmap->getHeight());
-    rect.right = VstInt16(backgroundBitmap->getWidth());
+    fitRectToBackground();
 }
 
 bool NAE_editor::getRect(ERect** r)

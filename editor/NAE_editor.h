@@ -37,11 +37,12 @@ public:
     // resize it (audioMasterSizeWindow); otherwise the factor applies at the
     // next open.
     bool requestScale(float factor);
-    double scaleFactor() const { return layout.factor(); }
 
 private:
     // Settles the display scale for the next window and the size it has.
     void takeScale();
+    // The size the host is told: the background's.
+    void fitRectToBackground();
     void buildControls(CFrame* newFrame);
     void showPosition();
     void showCompensation();
@@ -56,8 +57,8 @@ private:
 
     ScaledLayout layout; // the display scale of the window, open or next
     float hostScaleRequest = 0.f; // 0 until the host asks for a factor
-    CBitmap* backgroundBitmap =
-        nullptr; // held from construction to destruction, redrawn when the scale changes
+    // Held from construction to destruction; drawn anew when the scale changes.
+    CBitmap* backgroundBitmap = nullptr;
     CBitmap* nfcSwitchBitmap = nullptr; // held only while open() builds the controls
     CBitmap* padBitmap = nullptr;
     CBitmap* padHandleBitmap = nullptr;

@@ -113,8 +113,6 @@ TEST(ScaleSources, EnvironmentAndServerOfThisProcess)
     ASSERT_TRUE(server.start());
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    ::unsetenv("VELMORA_UI_SCALE");
-    ::unsetenv("GDK_SCALE");
 
     EXPECT_EQ(UiScale::readXftDpi(), "");
     EXPECT_DOUBLE_EQ(UiScale::current(0.f), 1.0);

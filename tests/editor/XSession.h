@@ -101,7 +101,8 @@ private:
     std::string partial;
 };
 
-// An Xvfb server on a display number it picks itself; sets $DISPLAY.
+// An Xvfb server on a display number it picks itself; sets $DISPLAY and
+// clears the display scale variables.
 class Xvfb {
 public:
     // screen: WIDTHxHEIGHTxDEPTH; the editor at factor 3 needs 990 x 816.
@@ -118,6 +119,10 @@ public:
         std::string number;
         const bool ok = pid > 0 && reader.waitFor("", number, 10000) && !number.empty();
         ::close(fds[0]);
+        // The desktop's display scale settings would follow into the
+        // editors this server shows; the tests say the scale themselves.
+        ::unsetenv("VELMORA_UI_SCALE");
+        ::unsetenv("GDK_SCALE");
         return ok && ::setenv("DISPLAY", (":" + number).c_str(), 1) == 0;
     }
     ~Xvfb() { stop(pid); }
