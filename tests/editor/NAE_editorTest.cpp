@@ -326,39 +326,4 @@ TEST_F(EditorFixture, ScaleRequestWhileOpenResizesOnlyWhenTheHostAgrees)
     EXPECT_EQ(pad()->getViewSize(), CRect(170, 154, 516, 500));
 }
 
-// At factor 2 the mouse works in the window's pixels: the same drag
-// relative to the pad gives the same values within one pixel's worth,
-// Ctrl-click centres, and the switch's ends are still off and 0.5 m.
-TEST_F(EditorFixture, MouseAtFactorTwoGivesTheValuesOfFactorOne)
-{
-    effect->setParameter(2, 0.5f);
-    effect->setParameter(3, 0.5f);
-    open()->redrawChanged();
-    dragHandle(-20, -32);
-    const float x1 = p(2), y1 = p(3);
-    editor->close();
-
-    effect->setParameter(2, 0.5f);
-    effect->setParameter(3, 0.5f);
-    requestScale(2.f);
-    open()->redrawChanged();
-    dragHandle(-40, -64);
-    const float onePixel = 1.001f / 316.f; // the handle's travel at factor 2, and float rounding
-    EXPECT_NEAR(p(2), x1, onePixel);
-    EXPECT_NEAR(p(3), y1, onePixel);
-    EXPECT_NE(p(2), 0.5f);
-
-    CFrame* frame = editor->getFrame();
-    frame->redrawChanged();
-    replayMouse(pad(), frame, {{CPoint(500, 480), kLButton | kControl}});
-    EXPECT_EQ(p(2), 0.5f);
-    EXPECT_EQ(p(3), 0.5f);
-
-    const CRect sw = nfcSwitch()->getViewSize();
-    replayMouse(nfcSwitch(), frame, {{CPoint(sw.left + 24, sw.bottom - 1), kLButton}});
-    EXPECT_EQ(p(6), 0.f); // bottom: 0.5 m
-    replayMouse(nfcSwitch(), frame, {{CPoint(sw.left + 24, sw.top), kLButton}});
-    EXPECT_EQ(p(6), 1.f); // top: off
-}
-
 } // namespace
