@@ -254,7 +254,8 @@ TEST_F(LargeScreenSession, ScaleRequestResizesTheOpenWindow)
     std::string line;
     ASSERT_TRUE(velmora.output.waitFor("resized ", line));
     EXPECT_EQ(line, "resized 660 544");
-    EXPECT_EQ(ask("get 0", "scale "), "scale taken");
+    ASSERT_TRUE(velmora.output.waitFor("scale ", line));
+    EXPECT_EQ(line, "scale taken");
     pause(150);
     shot("editor-resized.png");
     Png png(kOutputDir + "/editor-resized.png");
