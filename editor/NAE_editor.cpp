@@ -3,12 +3,15 @@
 #include "editor/NelTouchPad.h"
 #include "effect/ParameterTable.h"
 #include "plugin/AudioEffect.h"
+#include "plugin/AudioEffectX.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
+#include "resources/ScaledBitmaps.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CParamDisplay.h"
 #include "toolkit/CVerticalSwitch.h"
+#include "toolkit/UiScale.h"
 
 #include <cstdint>
 
@@ -19,10 +22,9 @@ using namespace EditorLayout;
 const long kPadTag = 2;
 const long kSwitchTag = kCompensationDistance;
 
-const CRect kPadRect(kPadLeft, kPadTop, kPadRight, kPadBottom);
+// Design pixels (factor 1); the window scales them through its layout.
 const CRect kXDisplayRect(248, 75, 288, 95);
 const CRect kYDisplayRect(248, 110, 288, 130);
-const CRect kSwitchRect(kSwitchLeft, kSwitchTop, kSwitchRight, kSwitchBottom);
 const CRect kNfcDisplayRect(42, 177, 82, 197);
 const CColor kDisplayColour = MakeCColor(28, 174, 255, 255);
 
@@ -81,11 +83,54 @@ void NFC_display(float, char* string, void* userData)
 NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect)
 {
     installEditorBitmaps();
-    backgroundBitmap = new CBitmap(CResourceDescription(kBackgroundBitmap));
+    backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
     rect.top = 0;
     rect.left = 0;
+    fitRectToBackground();
+}
+
+void NAE_editor::fitRectToBackground()
+{
     rect.bottom = VstInt16(backgroundBitmap->getHeight());
     rect.right = VstInt16(backgroundBitmap->getWidth());
+}
+
+// The scale is looked up when the host asks for the size of a window to
+// come and when it opens one, not at construction: a host that only
+// renders never needs the X server.
+void NAE_editor::takeScale()
+{
+    const double factor = UiScale::current(hostScaleRequest);
+    if (factor == layout.factor())
+        return;
+    layout = ScaledLayout(factor);
+    releaseBitmap(backgroundBitmap);
+    backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
+    fitRectToBackground();
+}
+
+bool NAE_editor::getRect(ERect** r)
+{
+    // An open window keeps its size until the host lets it change.
+    if (!frame)
+        takeScale();
+    return AEffGUIEditor::getRect(r);
+}
+
+bool NAE_editor::requestScale(float factor)
+{
+    double wanted = 0.0;
+    if (!UiScale::usable(double(factor), wanted))
+        return false;
+    // The host's request beats every other source, now and at later opens.
+    hostScaleRequest = factor;
+    if (!frame || wanted == layout.factor())
+        return true;
+    const ScaledLayout next(wanted);
+    auto* fx = dynamic_cast<AudioEffectX*>(effect);
+    if (fx && fx->sizeWindow(VstInt32(next.windowWidth()), VstInt32(next.windowHeight())))
+        open(parentWindow);
+    return true;
 }
 
 NAE_editor::~NAE_editor()
@@ -107,15 +152,17 @@ bool NAE_editor::open(void* ptr)
     // one must not be leaked.
     destroyFrame();
     AEffGUIEditor::open(ptr);
-    padBitmap = new CBitmap(CResourceDescription(kPadBitmap));
-    padHandleBitmap = new CBitmap(CResourceDescription(kHandleBitmap));
-    nfcSwitchBitmap = new CBitmap(CResourceDescription(kSwitchBitmap));
+    takeScale();
+    padBitmap = ScaledBitmaps::create(kPadBitmap, layout);
+    padHandleBitmap = ScaledBitmaps::create(kHandleBitmap, layout);
+    nfcSwitchBitmap = ScaledBitmaps::create(kSwitchBitmap, layout);
 
     // The controls are built from the effect's values as they are now:
     // nothing recorded before this point needs showing again.
     pendingChanges.store(0);
     auto* newFrame =
         new CFrame(CRect(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()), ptr, this);
+    newFrame->setFontScale(layout.factor());
     newFrame->setBackground(backgroundBitmap);
     buildControls(newFrame);
     // Published only now: a host thread that sets parameters meanwhile finds
@@ -134,25 +181,26 @@ bool NAE_editor::open(void* ptr)
 
 void NAE_editor::buildControls(CFrame* newFrame)
 {
-    touchPad = new NelTouchPad(kPadRect, this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
+    touchPad = new NelTouchPad(layout.pad(), this, kPadTag, padBitmap, padHandleBitmap, CPoint(0, 0));
     touchPad->setXYValue(1.f - parameter(kY), 1.f - parameter(kX));
     newFrame->addView(touchPad);
 
     // The coordinate texts reach over the pad's right edge; set flush right,
     // even a negative value keeps clear of the pad.
-    xDisplay = newDisplay(kXDisplayRect, parameter(kX), x_display, effect, kRightText);
+    xDisplay = newDisplay(layout.rect(kXDisplayRect), parameter(kX), x_display, effect, kRightText);
     newFrame->addView(xDisplay);
-    yDisplay = newDisplay(kYDisplayRect, parameter(kY), y_display, effect, kRightText);
+    yDisplay = newDisplay(layout.rect(kYDisplayRect), parameter(kY), y_display, effect, kRightText);
     newFrame->addView(yDisplay);
 
-    nfcSwitch = new CVerticalSwitch(kSwitchRect, this, kSwitchTag, kSwitchPositions, kSwitchImageHeight,
-                                    kSwitchPositions, nfcSwitchBitmap, CPoint(0, 0));
+    nfcSwitch =
+        new CVerticalSwitch(layout.switchArea(), this, kSwitchTag, kSwitchPositions,
+                            layout.switchImageHeight(), kSwitchPositions, nfcSwitchBitmap, CPoint(0, 0));
     nfcSwitch->setValue(1.f - parameter(kCompensationDistance));
     nfcSwitch->setTransparency(false);
     newFrame->addView(nfcSwitch);
 
-    nfcDisplay =
-        newDisplay(kNfcDisplayRect, parameter(kCompensationDistance), NFC_display, effect, kCenterText);
+    nfcDisplay = newDisplay(layout.rect(kNfcDisplayRect), parameter(kCompensationDistance), NFC_display,
+                            effect, kCenterText);
     newFrame->addView(nfcDisplay);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "resources/ScaledLayout.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControlListener.h"
 
@@ -27,6 +28,8 @@ public:
     explicit NAE_editor(AudioEffect* effect);
     ~NAE_editor() override;
 
+    // The window's size at the display scale it opens (or is open) with.
+    bool getRect(ERect** rect) override;
     // True when the window could be created in the host's window.
     bool open(void* ptr) override;
     void close() override;
@@ -39,7 +42,19 @@ public:
     void controlBeginEdit(CControl* control) override;
     void controlEndEdit(CControl* control) override;
 
+    // The host's display scale request (effVendorSpecific 'PreS'/'AeCs'):
+    // false for a factor that is no positive number, which is ignored. The
+    // factor is clamped to 1..3 and beats every other source from now on.
+    // An open window is rebuilt at the new size when the host agrees to
+    // resize it (audioMasterSizeWindow); otherwise the factor applies at the
+    // next open.
+    bool requestScale(float factor);
+
 private:
+    // Settles the display scale for the next window and the size it has.
+    void takeScale();
+    // The size the host is told: the background's.
+    void fitRectToBackground();
     void buildControls(CFrame* newFrame);
     // Shows every change recorded since the last look.
     void catchUp();
@@ -69,7 +84,10 @@ private:
     CParamDisplay* xDisplay = nullptr;
     CParamDisplay* yDisplay = nullptr;
 
-    CBitmap* backgroundBitmap = nullptr; // held from construction to destruction
+    ScaledLayout layout; // the display scale of the window, open or next
+    float hostScaleRequest = 0.f; // 0 until the host asks for a factor
+    // Held from construction to destruction; drawn anew when the scale changes.
+    CBitmap* backgroundBitmap = nullptr;
     CBitmap* nfcSwitchBitmap = nullptr; // held only while open() builds the controls
     CBitmap* padBitmap = nullptr;
     CBitmap* padHandleBitmap = nullptr;

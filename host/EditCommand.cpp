@@ -8,7 +8,11 @@
 //   close / open      close or reopen the editor   shot FILE   PNG of the window
 //   destroy           destroy the window under the open editor (then "open"
 //                     makes a new one)             quit        end
-// The program also ends when the window is closed.
+//   scale F           the host's display scale request (effVendorSpecific)
+// The program also ends when the window is closed. --scale F sends the same
+// request before the editor's size is asked for, so the window opens at
+// that factor; a plug-in that wants to resize its open window is let
+// ("resized W H").
 
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
@@ -23,6 +27,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +36,7 @@
 
 namespace {
 
-const char kUsage[] = "[--plugin PATH] [--set NAME=VALUE]... [--screenshot FILE]";
+const char kUsage[] = "[--plugin PATH] [--set NAME=VALUE]... [--scale F] [--screenshot FILE]";
 const int kIdleMs = 30;
 // Idle calls before a --screenshot is taken: the first exposure and paint
 // need a few.
@@ -60,6 +65,15 @@ struct HostWindow {
         // ours must exist on the server before we hand it over.
         XSync(display, False);
     }
+    void resize(int width, int height)
+    {
+        if (!window)
+            return;
+        XResizeWindow(display, window, unsigned(width), unsigned(height));
+        // As at creation: the plug-in builds its new window on another
+        // connection, inside ours at the new size.
+        XSync(display, False);
+    }
     void destroy()
     {
         if (!window)
@@ -83,13 +97,19 @@ struct HostWindow {
 
 HostWindow hostWindow;
 
-VstIntPtr editHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+VstIntPtr editHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
 {
     switch (opcode) {
     case audioMasterVersion: return kVstVersion;
     case audioMasterAutomate: std::printf("automate %d %.6f\n", index, double(opt)); return 0;
     case audioMasterBeginEdit: std::printf("begin %d\n", index); return 1;
     case audioMasterEndEdit: std::printf("end %d\n", index); return 1;
+    case audioMasterSizeWindow:
+        if (!hostWindow.window || index <= 0 || value <= 0)
+            return 0;
+        hostWindow.resize(index, int(value));
+        std::printf("resized %d %d\n", index, int(value));
+        return 1;
     case audioMasterIdle:
         // The editor holds the mouse and calls this instead of returning to
         // our loop: keep our own window alive meanwhile.
@@ -111,9 +131,42 @@ void applySettings(PluginHost& plugin, const std::vector<std::string>& settings)
     }
 }
 
+// The request hosts send VST 2.x plug-ins to scale their editors.
+const VstInt32 kScaleRequestIndex = ('P' << 24) | ('r' << 16) | ('e' << 8) | 'S';
+const VstIntPtr kScaleRequestValue = ('A' << 24) | ('e' << 16) | ('C' << 8) | 's';
+
+VstIntPtr requestScale(PluginHost& plugin, float factor)
+{
+    return plugin.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, factor);
+}
+
+// --scale F: any number; the plug-in clamps it to what it supports.
+float scaleOption(const CommandLine& line)
+{
+    const std::string text = line.value("scale");
+    if (text.empty())
+        return 0.f;
+    char* end = nullptr;
+    const double factor = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != 0 || !std::isfinite(factor) || factor <= 0.0)
+        throw HostError("--scale '" + text + "' is not a positive number");
+    return float(factor);
+}
+
 bool hasEditor(PluginHost& plugin)
 {
     return (plugin.record().flags & effFlagsHasEditor) != 0;
+}
+
+void readSize(PluginHost& plugin, int& width, int& height)
+{
+    ERect* rect = nullptr;
+    if (!plugin.dispatch(effEditGetRect, 0, 0, &rect) || !rect)
+        throw HostError("the plug-in does not tell the size of its editor");
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    if (width <= 0 || height <= 0)
+        throw HostError("the plug-in's editor has no size");
 }
 
 struct Session {
@@ -126,8 +179,11 @@ struct Session {
     {
         if (editorOpen)
             return;
-        if (!hostWindow.window)
+        if (!hostWindow.window) {
+            // Asked anew each time: the plug-in's size follows its display scale.
+            readSize(plugin, width, height);
             hostWindow.create(width, height, "velmora edit - " + plugin.text(effGetEffectName));
+        }
         plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(hostWindow.window)));
         editorOpen = true;
     }
@@ -172,6 +228,10 @@ struct Session {
         } else if (word == "destroy") {
             hostWindow.destroy();
             std::printf("destroyed\n");
+        } else if (word == "scale") {
+            float factor = 0.f;
+            in >> factor;
+            std::printf("scale %s\n", requestScale(plugin, factor) ? "taken" : "refused");
         } else if (word == "shot") {
             std::string file;
             in >> file;
@@ -184,17 +244,6 @@ struct Session {
         return true;
     }
 };
-
-void readSize(PluginHost& plugin, int& width, int& height)
-{
-    ERect* rect = nullptr;
-    if (!plugin.dispatch(effEditGetRect, 0, 0, &rect) || !rect)
-        throw HostError("the plug-in does not tell the size of its editor");
-    width = rect->right - rect->left;
-    height = rect->bottom - rect->top;
-    if (width <= 0 || height <= 0)
-        throw HostError("the plug-in's editor has no size");
-}
 
 // Reads whole lines from standard input without blocking the idle calls.
 class InputLines {
@@ -226,9 +275,10 @@ private:
 
 int edit(const std::vector<std::string>& arguments)
 {
-    const CommandLine line(arguments, {"plugin", "screenshot", "set"}, {});
+    const CommandLine line(arguments, {"plugin", "scale", "screenshot", "set"}, {});
     line.expectPositional(0, 0, std::string("edit ") + kUsage);
     setvbuf(stdout, nullptr, _IOLBF, 0);
+    const float scale = scaleOption(line);
 
     hostWindow.display = XOpenDisplay(nullptr);
     if (!hostWindow.display)
@@ -241,8 +291,9 @@ int edit(const std::vector<std::string>& arguments)
         if (!hasEditor(plugin))
             throw HostError("the plug-in has no editor");
         applySettings(plugin, line.values("set"));
+        if (scale > 0.f && !requestScale(plugin, scale))
+            std::fprintf(stderr, "velmora: the plug-in does not take a display scale\n");
         Session session{plugin};
-        readSize(plugin, session.width, session.height);
         session.openEditor();
         std::printf("ready window %lu size %d %d\n", hostWindow.window, session.width, session.height);
 

@@ -65,7 +65,7 @@ void CDrawContext::drawString(const char* text, const CRect& rect, CHoriTxtAlign
     cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
     cairo_clip(cr);
     cairo_select_font_face(cr, kFontFace, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, fontPixelSize(font));
+    cairo_set_font_size(cr, fontPixelSize(font) * fontScale);
     cairo_text_extents_t ext;
     cairo_text_extents(cr, text, &ext);
     cairo_font_extents_t fext;

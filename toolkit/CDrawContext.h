@@ -30,6 +30,9 @@ public:
     void setFont(CFont font) { this->font = font; }
     void setFontColor(const CColor& color) { fontColor = color; }
     void setFillColor(const CColor& color) { fillColor = color; }
+    // Text is drawn this many times its font's pixel size: a window drawn
+    // at a display scale needs its letters at that scale too.
+    void setFontScale(double scale) { fontScale = scale; }
 
     void fillRect(const CRect& rect);
     // One line of text, vertically centred in rect and clipped to it.
@@ -46,4 +49,5 @@ private:
     CFont font = kNormalFont;
     CColor fontColor = kBlackCColor;
     CColor fillColor = kWhiteCColor;
+    double fontScale = 1.0;
 };

@@ -51,6 +51,12 @@ void CFrame::closeWindow()
     exposed = false;
 }
 
+void CFrame::setFontScale(double scale)
+{
+    fontScale = scale;
+    invalidate();
+}
+
 void CFrame::setBackground(CBitmap* bitmap)
 {
     if (bitmap)
@@ -185,6 +191,7 @@ void CFrame::redrawChanged()
 void CFrame::paint(const CRect& area)
 {
     CDrawContext context(this, backBuffer);
+    context.setFontScale(fontScale);
     context.setClipRect(area);
     // Black shows wherever the background bitmap does not reach.
     context.setFillColor(kBlackCColor);
@@ -211,6 +218,7 @@ void CFrame::dispatchClick(const CPoint& where, long buttons)
         if (!v->getMouseEnabled() || !v->getViewSize().pointInside(where))
             continue;
         CDrawContext context(this, backBuffer);
+        context.setFontScale(fontScale);
         CPoint at = where;
         v->mouse(&context, at, buttons);
         return;

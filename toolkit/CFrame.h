@@ -36,6 +36,11 @@ public:
     // Removes the window now; the frame stays usable without one.
     void closeWindow();
 
+    // Scale of the text its views draw; the views' rectangles and bitmaps
+    // are already in window pixels at that scale.
+    void setFontScale(double scale);
+    double getFontScale() const { return fontScale; }
+
     void setBackground(CBitmap* background);
     CBitmap* getBackground() const { return background; }
 
@@ -84,6 +89,7 @@ private:
     std::vector<CView*> views;
     CRect damage; // area to repaint besides the changed views
     bool exposed = false; // the window has been shown; before that we never draw on it
+    double fontScale = 1.0;
     bool inIdle = false;
     bool clickPending = false;
     CPoint clickAt;

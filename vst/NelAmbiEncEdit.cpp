@@ -4,6 +4,7 @@
 
 #ifdef VELMORA_WITH_EDITOR
 #include "editor/NAE_editor.h"
+#include "toolkit/UiScale.h"
 #endif
 
 namespace {
@@ -22,6 +23,13 @@ void NelAmbiEncEdit::mirrorToEditor(VstInt32 index, float value)
 {
     static_cast<NAE_editor*>(editor)->setParameter(index, value);
 }
+
+VstIntPtr NelAmbiEncEdit::passScaleRequest(VstInt32 index, VstIntPtr value, float factor)
+{
+    if (!editor || !UiScale::isHostRequest(index, value))
+        return 0;
+    return static_cast<NAE_editor*>(editor)->requestScale(factor) ? 1 : 0;
+}
 #else
 AEffEditor* NelAmbiEncEdit::createEditor()
 {
@@ -29,6 +37,11 @@ AEffEditor* NelAmbiEncEdit::createEditor()
 }
 
 void NelAmbiEncEdit::mirrorToEditor(VstInt32, float) {}
+
+VstIntPtr NelAmbiEncEdit::passScaleRequest(VstInt32, VstIntPtr, float)
+{
+    return 0;
+}
 #endif
 
 // ----------------------------------------------------------------------------
@@ -48,6 +61,13 @@ void NelAmbiEncEdit::parameterApplied(VstInt32 index)
     // the editor's next idle then reads what the effect really holds.
     if (editor != nullptr)
         mirrorToEditor(index, getParameter(index));
+}
+
+VstIntPtr NelAmbiEncEdit::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    if (passScaleRequest(index, value, opt))
+        return 1;
+    return NelAmbiEnc::vendorSpecific(index, value, ptr, opt);
 }
 
 VstInt32 NelAmbiEncEdit::getVendorVersion()

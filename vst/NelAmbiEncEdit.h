@@ -11,6 +11,8 @@ public:
     explicit NelAmbiEncEdit(audioMasterCallback hostCallback);
     ~NelAmbiEncEdit() override;
 
+    // Passes the host's display scale request on to the editor.
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     VstInt32 getVendorVersion() override;
     // No category given, as the host has always seen it.
     VstInt32 getPlugCategory() override;
@@ -26,4 +28,7 @@ private:
     // Records a parameter change for the editor, open or not; touches no
     // window, so any thread may call it.
     void mirrorToEditor(VstInt32 index, float value);
+    // 1 when the request was the editor's scale request and the factor
+    // usable, 0 otherwise (no editor, another request, a bad factor).
+    VstIntPtr passScaleRequest(VstInt32 index, VstIntPtr value, float factor);
 };

@@ -4,11 +4,11 @@
 
 #include "resources/EditorLayout.h"
 #include "tests/editor/XSession.h"
+#include "toolkit/CRect.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -32,11 +32,12 @@ struct EditSession : ::testing::Test {
     {
         if (!onPath("Xvfb") || !onPath("xdotool"))
             GTEST_SKIP() << "Xvfb and xdotool are needed";
-        ASSERT_TRUE(server.start());
-        ASSERT_TRUE(velmora.start({VELMORA_HOST_PROGRAM, "edit", "--plugin", VELMORA_PLUGIN_PATH}));
-        std::string line;
-        ASSERT_TRUE(velmora.output.waitFor("ready window ", line));
-        std::istringstream(line.substr(13)) >> window;
+        ASSERT_TRUE(server.start(screen));
+        std::vector<std::string> args = {VELMORA_HOST_PROGRAM, "edit", "--plugin", VELMORA_PLUGIN_PATH};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_TRUE(velmora.start(args));
+        ASSERT_TRUE(velmora.output.waitFor("ready window ", ready));
+        std::istringstream(ready.substr(13)) >> window;
     }
     void TearDown() override
     {
@@ -89,10 +90,28 @@ struct EditSession : ::testing::Test {
         return out;
     }
 
+    std::string screen = "640x480x24";
+    std::vector<std::string> options; // for velmora edit
     Xvfb server;
     Child velmora;
+    std::string ready; // "ready window ID size W H"
     std::string window;
 };
+
+// Room for the editor at every factor, and a picture of it.
+struct LargeScreenSession : EditSession {
+    LargeScreenSession() { screen = "1280x1024x24"; }
+};
+
+struct SessionAtFactorTwo : LargeScreenSession {
+    SessionAtFactorTwo() { options = {"--scale", "2"}; }
+};
+
+// The value of an "automate INDEX VALUE" line.
+float automated(const std::string& line)
+{
+    return std::stof(line.substr(line.rfind(' ') + 1));
+}
 
 TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture)
 {
@@ -214,6 +233,199 @@ TEST(EditorLifecycle, TwoInstancesThroughEveryHostSequence)
                                  "--suppressions=" VELMORA_VALGRIND_SUPPRESSIONS " ";
     const std::string probe = VELMORA_LIFECYCLE_PROBE " " VELMORA_PLUGIN_PATH;
     EXPECT_EQ(std::system(((onPath("valgrind") ? valgrind : "") + probe).c_str()), 0);
+}
+
+// The same gestures as at factor 1, in the pixels of a window twice the
+// size: the values agree within one pixel's worth of the larger pad.
+TEST_F(SessionAtFactorTwo, MouseWorksInTheScaledPixels)
+{
+    EXPECT_NE(ready.find(" size 660 544"), std::string::npos) << ready;
+    place(0.5f, 0.5f);
+    // The centred 30-pixel handle's top-left is 158 pixels into the pad.
+    const long padLeft = 2 * kPadLeft, padTop = 2 * kPadTop;
+    ASSERT_TRUE(drag(window, padLeft + 158 + 15, padTop + 158 + 15, -10, -16));
+    std::string line;
+    ASSERT_TRUE(velmora.output.waitFor("end 2", line));
+    const auto got = requests();
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got.front(), "begin 2");
+    // At factor 1 the same drag ends at 58.5 and 46.5 of 158 pixels.
+    const float onePixel = 1.001f / 316.f;
+    EXPECT_NEAR(automated(got[got.size() - 3]), 1.f - 58.5f / 158.f, onePixel);
+    EXPECT_NEAR(automated(got[got.size() - 2]), 1.f - 46.5f / 158.f, onePixel);
+
+    click(padLeft + 300, padTop + 300, true);
+    ASSERT_TRUE(velmora.output.waitFor("automate 2 ", line));
+    EXPECT_EQ(line, "automate 2 0.500000");
+
+    const long switchX = 2 * kSwitchLeft + 24;
+    click(switchX, 2 * kSwitchBottom - 1);
+    ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
+    EXPECT_EQ(text(6), "0.50");
+    click(switchX, 2 * kSwitchTop);
+    ASSERT_TRUE(velmora.output.waitFor("automate 6 ", line));
+    EXPECT_EQ(text(6), "off");
+}
+
+// A host that asks for another factor while the window is open, and lets
+// the plug-in resize it, gets the window rebuilt at the new size at once.
+TEST_F(LargeScreenSession, ScaleRequestResizesTheOpenWindow)
+{
+    place(0.5f, 0.5f);
+    velmora.send("scale 2");
+    std::string line;
+    ASSERT_TRUE(velmora.output.waitFor("resized ", line));
+    EXPECT_EQ(line, "resized 660 544");
+    ASSERT_TRUE(velmora.output.waitFor("scale ", line));
+    EXPECT_EQ(line, "scale taken");
+    pause(150);
+    shot("editor-resized.png");
+    Png png(kOutputDir + "/editor-resized.png");
+    ASSERT_TRUE(png.ok());
+    EXPECT_EQ(png.width(), 660);
+    EXPECT_TRUE(isHandle(png.at(2 * kPadLeft + 173, 2 * kPadTop + 173)));
+    EXPECT_EQ(ask("scale many", "scale "), "scale refused");
+}
+
+// ---- screenshots at factors 1 and 2 ----------------------------------------
+
+// The largest difference between two pixels' channels.
+int step(unsigned a, unsigned b)
+{
+    int most = 0;
+    for (int shift : {0, 8, 16})
+        most = std::max(most, std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)));
+    return most;
+}
+
+// The factor-1 picture enlarged to twice its size with the given filter.
+cairo_surface_t* enlarged(const Png& one, cairo_filter_t filter)
+{
+    cairo_surface_t* out =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(2 * one.width()), int(2 * one.height()));
+    cairo_t* cr = cairo_create(out);
+    cairo_scale(cr, 2, 2);
+    cairo_set_source_surface(cr, one.s, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), filter);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(out);
+    return out;
+}
+
+// Of the clean edges of the factor-1 picture in the area (flat on both
+// sides, a step of at least 64 in some channel, across rows and columns),
+// the share that the factor-2 picture shows as a step at least three
+// quarters as large at the same place: 1 for a crisp drawing, about 0 for
+// a smooth enlargement. Letters are left out of the area: their shapes are
+// fitted to the pixel grid anew at each size.
+double sharpEdgeShare(const Png& one, const Png& two, const CRect& area)
+{
+    long edges = 0, kept = 0;
+    auto check = [&](unsigned a0, unsigned a1, unsigned b1, unsigned b0, unsigned twoA, unsigned twoB) {
+        const int s = step(a1, b1);
+        if (s < 64 || a0 != a1 || b0 != b1)
+            return;
+        ++edges;
+        kept += 4 * step(twoA, twoB) >= 3 * s;
+    };
+    for (long y = area.top; y < area.bottom; ++y)
+        for (long x = area.left; x < area.right; ++x)
+            check(one.at(x - 1, y), one.at(x, y), one.at(x + 1, y), one.at(x + 2, y),
+                  two.at(2 * x + 1, 2 * y), two.at(2 * x + 2, 2 * y));
+    for (long y = area.top; y < area.bottom; ++y)
+        for (long x = area.left; x < area.right; ++x)
+            check(one.at(x, y - 1), one.at(x, y), one.at(x, y + 1), one.at(x, y + 2),
+                  two.at(2 * x, 2 * y + 1), two.at(2 * x, 2 * y + 2));
+    return edges ? double(kept) / double(edges) : 0.0;
+}
+
+// The share of aligned 2 x 2 blocks whose pixels are not all alike: 0 for
+// a pixel-doubled copy.
+double detailedBlockShare(const Png& two)
+{
+    long blocks = 0, detailed = 0;
+    for (long y = 0; y + 1 < two.height(); y += 2)
+        for (long x = 0; x + 1 < two.width(); x += 2) {
+            const unsigned p = two.at(x, y);
+            ++blocks;
+            detailed += two.at(x + 1, y) != p || two.at(x, y + 1) != p || two.at(x + 1, y + 1) != p;
+        }
+    return double(detailed) / double(blocks);
+}
+
+// The share of pixels within 48 of the other picture's in every channel.
+double likeness(const Png& a, const Png& b)
+{
+    long alike = 0;
+    for (long y = 0; y < a.height(); ++y)
+        for (long x = 0; x < a.width(); ++x)
+            alike += step(a.at(x, y), b.at(x, y)) <= 48;
+    return double(alike) / double(a.width() * a.height());
+}
+
+bool samePixels(const Png& a, const Png& b)
+{
+    if (a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (long y = 0; y < a.height(); ++y)
+        for (long x = 0; x < a.width(); ++x)
+            if (a.at(x, y) != b.at(x, y))
+                return false;
+    return true;
+}
+
+// The README's pictures were made with DejaVu Sans, the face a fresh
+// Debian machine has for "Sans"; letters in any other face differ.
+bool fontsAsForTheReadme()
+{
+    if (!onPath("fc-match"))
+        return true;
+    FILE* p = ::popen("fc-match -f '%{file}' Sans", "r");
+    char file[512] = {};
+    const bool read = p && std::fgets(file, sizeof file, p);
+    if (p)
+        ::pclose(p);
+    return read && std::string(file).find("DejaVuSans.ttf") != std::string::npos;
+}
+
+TEST(EditorScreenshots, FactorOneAsBeforeFactorTwoDrawnNotStretched)
+{
+    if (!onPath("Xvfb"))
+        GTEST_SKIP() << "Xvfb is needed";
+    const std::string script = std::string(VELMORA_SOURCE_DIR) + "/scripts/editor-screenshot.sh ";
+    const std::string out = kOutputDir + "/screenshot-factor-";
+    for (const char* factor : {"1", "2"})
+        ASSERT_EQ(
+            std::system(
+                (script + VELMORA_BUILD_DIR " " + out + factor + ".png " + factor + " >/dev/null").c_str()),
+            0);
+    Png one(out + "1.png"), two(out + "2.png");
+    ASSERT_TRUE(one.ok() && two.ok());
+    ASSERT_EQ(one.width(), kWindowWidth);
+    ASSERT_EQ(two.width(), 2 * kWindowWidth);
+    ASSERT_EQ(two.height(), 2 * kWindowHeight);
+
+    // The same picture, drawn anew: crisp where the factor-1 picture has
+    // edges, with detail a doubled copy lacks.
+    Png doubled(enlarged(one, CAIRO_FILTER_NEAREST)), smoothed(enlarged(one, CAIRO_FILTER_BILINEAR));
+    // The switch with its frame, and the rule under the title.
+    const CRect switchArea(kSwitchLeft - 3, kSwitchTop - 3, kSwitchRight + 3, kSwitchBottom + 3);
+    const CRect ruleArea(8, 52, kWindowWidth - 8, 60);
+    EXPECT_GT(likeness(two, doubled), 0.9);
+    for (const CRect& area : {switchArea, ruleArea}) {
+        EXPECT_GT(sharpEdgeShare(one, two, area), 0.9);
+        EXPECT_LT(sharpEdgeShare(one, smoothed, area), 0.1); // the measure sees a smooth enlargement
+    }
+    EXPECT_GT(detailedBlockShare(two), 0.02);
+    EXPECT_EQ(detailedBlockShare(doubled), 0.0); // and a doubled one
+
+    if (!fontsAsForTheReadme())
+        GTEST_SKIP() << "\"Sans\" is not DejaVu Sans here: the README's pictures cannot match";
+    const std::string docs = std::string(VELMORA_SOURCE_DIR) + "/docs/";
+    EXPECT_TRUE(samePixels(one, Png(docs + "editor.png"))) << "factor 1 changed the editor's look";
+    EXPECT_TRUE(samePixels(two, Png(docs + "editor@2x.png")));
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,10 +24,14 @@ namespace {
 
 std::vector<std::string> requests;
 std::function<void()> onHostIdle;
+bool hostResizes = false;
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float)
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float)
 {
     switch (opcode) {
+    case audioMasterSizeWindow:
+        requests.push_back("size " + std::to_string(index) + " " + std::to_string(value));
+        return hostResizes ? 1 : 0;
     case audioMasterVersion: return kVstVersion;
     case audioMasterAutomate: requests.push_back("automate " + std::to_string(index)); return 0;
     case audioMasterBeginEdit: requests.push_back("begin " + std::to_string(index)); return 1;
@@ -41,8 +47,13 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
 struct EditorFixture : ::testing::Test {
     EditorFixture()
     {
+        // The display scale must come from the tests alone, not from the
+        // desktop they happen to run on.
+        for (const char* name : {"VELMORA_UI_SCALE", "GDK_SCALE", "DISPLAY"})
+            ::unsetenv(name);
         requests.clear();
         onHostIdle = nullptr;
+        hostResizes = false;
         effect = new NelAmbiEncEdit(recordingHost);
         editor = static_cast<NAE_editor*>(effect->getEditor());
     }
@@ -75,6 +86,27 @@ struct EditorFixture : ::testing::Test {
         return text;
     }
     float p(int index) { return effect->getParameter(index); }
+    // The host's scale request, as the dispatcher receives it.
+    VstIntPtr requestScale(float factor)
+    {
+        return effect->dispatcher(effVendorSpecific, 0x50726553, 0x41654373, nullptr, factor);
+    }
+    std::vector<int> size()
+    {
+        ERect* r = nullptr;
+        EXPECT_TRUE(editor->getRect(&r));
+        return {r->right - r->left, r->bottom - r->top};
+    }
+    // Drags the pad's handle from its centre by (dx, dy) window pixels.
+    void dragHandle(long dx, long dy)
+    {
+        const CPoint h = pad()->getHandlePosition();
+        const long half = pad()->getHandleBitmap()->getWidth() / 2;
+        replayMouse(pad(), editor->getFrame(),
+                    {{CPoint(h.x + half, h.y + half), kLButton},
+                     {CPoint(h.x + half + dx, h.y + half + dy), kLButton},
+                     {CPoint(h.x + half + dx, h.y + half + dy), 0}});
+    }
 
     NelAmbiEncEdit* effect;
     NAE_editor* editor;
@@ -242,6 +274,75 @@ TEST_F(EditorFixture, HostClosingTheEditorMidDragEndsTheGestureSafely)
     editor->idle(); // the retired frame goes now
     open();
     EXPECT_EQ(editor->getFrame()->getNbViews(), 5);
+}
+
+TEST_F(EditorFixture, ScaleRequestSizesWindowControlsBitmapsAndText)
+{
+    EXPECT_EQ(requestScale(2.f), 1);
+    EXPECT_EQ(size(), (std::vector<int>{660, 544}));
+    CFrame* frame = open();
+    EXPECT_EQ(pad()->getViewSize(), CRect(170, 154, 516, 500));
+    EXPECT_EQ(display(1)->getViewSize(), CRect(496, 150, 576, 190));
+    EXPECT_EQ(display(4)->getViewSize(), CRect(84, 354, 164, 394));
+    EXPECT_EQ(nfcSwitch()->getViewSize(), CRect(100, 154, 148, 346));
+    EXPECT_EQ(pad()->getBackground()->getWidth(), 346);
+    EXPECT_EQ(pad()->getHandleBitmap()->getWidth(), 30);
+    EXPECT_EQ(nfcSwitch()->getBackground()->getHeight(), 192 * 79);
+    EXPECT_EQ(frame->getBackground()->getWidth(), 660);
+    EXPECT_EQ(frame->getFontScale(), 2.0);
+    editor->close();
+
+    // Beyond 1..3 clamped; not a positive number ignored (and refused).
+    EXPECT_EQ(requestScale(7.f), 1);
+    EXPECT_EQ(size(), (std::vector<int>{990, 816}));
+    EXPECT_EQ(requestScale(std::nanf("")), 0);
+    EXPECT_EQ(requestScale(0.f), 0);
+    EXPECT_EQ(requestScale(-2.f), 0);
+    EXPECT_EQ(size(), (std::vector<int>{990, 816}));
+    EXPECT_EQ(requestScale(0.5f), 1);
+    EXPECT_EQ(size(), (std::vector<int>{330, 272}));
+    EXPECT_EQ(effect->dispatcher(effVendorSpecific, 0x50726553, 0, nullptr, 2.f), 0); // not the request
+    EXPECT_EQ(size(), (std::vector<int>{330, 272}));
+    EXPECT_TRUE(requests.empty()); // no window open: nothing to resize
+}
+
+// The host's request while the window is open: a host that will not
+// resize keeps the window as it is until the next open; one that will
+// gets it rebuilt at the new size at once.
+TEST_F(EditorFixture, ScaleRequestWhileOpenResizesOnlyWhenTheHostAgrees)
+{
+    effect->setParameter(2, 0.75f);
+    CFrame* first = open();
+    EXPECT_EQ(requestScale(2.f), 1);
+    EXPECT_EQ(requests, (std::vector<std::string>{"size 660 544"}));
+    EXPECT_EQ(editor->getFrame(), first);
+    EXPECT_EQ(size(), (std::vector<int>{330, 272}));
+    editor->close();
+    EXPECT_EQ(size(), (std::vector<int>{660, 544}));
+
+    open();
+    requests.clear();
+    hostResizes = true;
+    EXPECT_EQ(requestScale(1.5f), 1);
+    EXPECT_EQ(requests, (std::vector<std::string>{"size 495 408"}));
+    EXPECT_EQ(size(), (std::vector<int>{495, 408}));
+    EXPECT_EQ(pad()->getViewSize(), CRect(128, 116, 388, 376));
+    EXPECT_EQ(pad()->getYValue(), 1.f - p(2)); // rebuilt from the effect
+    requests.clear();
+    EXPECT_EQ(requestScale(1.5f), 1); // the same factor again: nothing to do
+    EXPECT_TRUE(requests.empty());
+
+    // Asked from the host's idle inside a drag: the gesture still ends, and
+    // the window left afterwards is the new one.
+    editor->getFrame()->redrawChanged();
+    onHostIdle = [this] { requestScale(2.f); };
+    dragHandle(10, 10);
+    onHostIdle = nullptr;
+    EXPECT_EQ(requests.front(), "begin 2");
+    EXPECT_EQ(requests.back(), "end 2");
+    editor->idle(); // the old window's frame goes now
+    EXPECT_EQ(size(), (std::vector<int>{660, 544}));
+    EXPECT_EQ(pad()->getViewSize(), CRect(170, 154, 516, 500));
 }
 
 } // namespace

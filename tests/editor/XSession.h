@@ -101,22 +101,28 @@ private:
     std::string partial;
 };
 
-// An Xvfb server on a display number it picks itself; sets $DISPLAY.
+// An Xvfb server on a display number it picks itself; sets $DISPLAY and
+// clears the display scale variables.
 class Xvfb {
 public:
-    bool start()
+    // screen: WIDTHxHEIGHTxDEPTH; the editor at factor 3 needs 990 x 816.
+    bool start(const std::string& screen = "640x480x24")
     {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return false;
-        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp"},
-                    {{fds[1], 3}}, true);
+        pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"}, {{fds[1], 3}},
+                    true);
         ::close(fds[1]);
         LineReader reader;
         reader.fd = fds[0];
         std::string number;
         const bool ok = pid > 0 && reader.waitFor("", number, 10000) && !number.empty();
         ::close(fds[0]);
+        // The desktop's display scale settings would follow into the
+        // editors this server shows; the tests say the scale themselves.
+        ::unsetenv("VELMORA_UI_SCALE");
+        ::unsetenv("GDK_SCALE");
         return ok && ::setenv("DISPLAY", (":" + number).c_str(), 1) == 0;
     }
     ~Xvfb() { stop(pid); }
@@ -205,6 +211,11 @@ inline bool drag(const std::string& window, long x, long y, long dx, long dy)
 // A screenshot read back, one pixel at a time as 0xRRGGBB.
 struct Png {
     explicit Png(const std::string& path) : s(cairo_image_surface_create_from_png(path.c_str())) {}
+    explicit Png(cairo_surface_t* surface) : s(surface) {} // takes it over
+    Png(const Png&) = delete;
+    Png& operator=(const Png&) = delete;
+    long width() const { return cairo_image_surface_get_width(s); }
+    long height() const { return cairo_image_surface_get_height(s); }
     ~Png() { cairo_surface_destroy(s); }
     bool ok() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
     unsigned at(long x, long y) const

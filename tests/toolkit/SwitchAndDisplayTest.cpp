@@ -133,4 +133,25 @@ TEST(ParamDisplay, TransparentTextLeavesWhatIsBeneath)
     EXPECT_GT(countPixels(frame.getBackBuffer(), r, blue), 1000); // the background around them
 }
 
+// The frame's font scale makes the letters that much larger: text in a
+// window drawn at display scale 2 covers about four times the pixels.
+TEST(ParamDisplay, FrameFontScaleEnlargesTheText)
+{
+    auto inkAt = [](double scale) {
+        CFrame frame(CRect(0, 0, 200, 80), nullptr, nullptr);
+        frame.setFontScale(scale);
+        auto* display = new CParamDisplay(CRect(0, 0, 200, 80));
+        display->setFontColor(MakeCColor(255, 255, 255));
+        display->setValue(0.25f); // "0.25"
+        frame.addView(display);
+        frame.redrawChanged();
+        return countPixels(frame.getBackBuffer(), display->getViewSize(),
+                           [](unsigned rgb) { return rgb != 0; });
+    };
+    const int one = inkAt(1.0), two = inkAt(2.0);
+    EXPECT_GT(one, 10);
+    EXPECT_GT(two, 3 * one);
+    EXPECT_LT(two, 5 * one);
+}
+
 } // namespace
