@@ -34,8 +34,8 @@ constexpr std::uint32_t bitOf(int index)
 }
 // Every parameter that moves the source: x and y directly, the polar ones
 // through the conversion, z through the 4 m clamp.
-constexpr std::uint32_t kPositionChanges = bitOf(kAzimuth) | bitOf(kElevation) | bitOf(kX) | bitOf(kY) |
-    bitOf(kZ) | bitOf(kDistance);
+constexpr std::uint32_t kPositionChanges =
+    bitOf(kAzimuth) | bitOf(kElevation) | bitOf(kX) | bitOf(kY) | bitOf(kZ) | bitOf(kDistance);
 constexpr std::uint32_t kCompensationChanges = bitOf(kCompensationDistance);
 
 void releaseBitmap(CBitmap*& bitmap)

@@ -14,8 +14,7 @@
 // consistent: a pusher that afterwards finds the consumer busy relies on the
 // consumer, once it has let go, seeing the published cell (see
 // ControlSerialiser).
-template <class T, std::size_t Capacity>
-class CommandRing {
+template <class T, std::size_t Capacity> class CommandRing {
     static_assert(Capacity >= 2 && (Capacity & (Capacity - 1)) == 0, "capacity must be a power of two");
 
 public:

@@ -19,11 +19,9 @@
 // is lost, and one thread's commands take effect in the order it submitted
 // them. A thread that submitted while nothing else ran finds its command in
 // effect when submit returns.
-template <class Command, std::size_t Capacity>
-class ControlSerialiser {
+template <class Command, std::size_t Capacity> class ControlSerialiser {
 public:
-    template <class Apply>
-    void submit(const Command& command, Apply&& apply)
+    template <class Apply> void submit(const Command& command, Apply&& apply)
     {
         // The ring only fills when the running thread has been held off the
         // processor for thousands of commands; then, and only then, the
@@ -36,8 +34,7 @@ public:
     }
 
     // Runs whatever is pending, unless another thread is running commands.
-    template <class Apply>
-    void runPending(Apply&& apply)
+    template <class Apply> void runPending(Apply&& apply)
     {
         while (ring_.hasPending()) {
             if (running_.exchange(true, std::memory_order_seq_cst))

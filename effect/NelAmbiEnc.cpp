@@ -173,7 +173,8 @@ void NelAmbiEnc::reportChangesToHost()
         for (int i = 0; i < ParameterTable::kCount; ++i) {
             const float now = getParameter(i);
             float known = hostKnows[i].load();
-            if (std::fabs(now - known) <= kReportableChange || !hostKnows[i].compare_exchange_strong(known, now))
+            if (std::fabs(now - known) <= kReportableChange ||
+                !hostKnows[i].compare_exchange_strong(known, now))
                 continue;
             callHost(audioMasterAutomate, i, 0, nullptr, now);
             told = true;

@@ -15,6 +15,26 @@
 
 namespace {
 
+// The pad's gesture among what the host heard: from "begin 2" to "end 2",
+// its begin, end and x and y automation; the effect's reports of the other
+// parameters in between go to `coupled`.
+std::vector<std::string> padGesture(const std::vector<std::string>& heard,
+                                    std::vector<std::string>* coupled = nullptr)
+{
+    std::vector<std::string> gesture;
+    auto r = std::find(heard.begin(), heard.end(), "begin 2");
+    for (; r != heard.end(); ++r) {
+        const bool xOrY = r->rfind("automate 2 ", 0) == 0 || r->rfind("automate 3 ", 0) == 0;
+        if (xOrY || r->rfind("automate", 0) != 0)
+            gesture.push_back(*r);
+        else if (coupled)
+            coupled->push_back(*r);
+        if (*r == "end 2")
+            break;
+    }
+    return gesture;
+}
+
 using namespace xsession;
 using namespace EditorLayout;
 
@@ -127,16 +147,8 @@ TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture)
     // The gesture: one begin, per step y (3) then x (2), one end. Between
     // them the host also hears the azimuth (0) and distance (5) that the
     // effect derives from x and y.
-    auto got = requests();
-    const auto begin = std::find(got.begin(), got.end(), "begin 2");
-    ASSERT_NE(begin, got.end());
-    std::vector<std::string> gesture, coupled;
-    for (auto r = begin; r != got.end(); ++r) {
-        const bool xOrY = r->rfind("automate 2 ", 0) == 0 || r->rfind("automate 3 ", 0) == 0;
-        (xOrY || r->rfind("automate", 0) != 0 ? gesture : coupled).push_back(*r);
-        if (*r == "end 2")
-            break;
-    }
+    std::vector<std::string> coupled;
+    const auto gesture = padGesture(requests(), &coupled);
     ASSERT_GE(gesture.size(), 4u);
     EXPECT_EQ(gesture.back(), "end 2");
     for (size_t i = 1; i + 1 < gesture.size(); i += 2) {
@@ -144,7 +156,8 @@ TEST_F(EditSession, DragSendsYThenXPerStepInsideOneGesture)
         EXPECT_EQ(gesture[i + 1].rfind("automate 2 ", 0), 0u) << i;
     }
     const auto heard = [&](const char* prefix) {
-        return std::any_of(coupled.begin(), coupled.end(), [&](const std::string& r) { return r.rfind(prefix, 0) == 0; });
+        return std::any_of(coupled.begin(), coupled.end(),
+                           [&](const std::string& r) { return r.rfind(prefix, 0) == 0; });
     };
     EXPECT_TRUE(heard("automate 0 ") && heard("automate 5 "));
     // The handle went 20 left and 32 up (from the grab's half pixel): left is
@@ -213,7 +226,8 @@ TEST_F(EditSession, HostAzimuthChangeMovesHandleAndTexts)
     // the azimuth itself, and no gesture: the editor sends nothing back.
     const auto got = requests();
     const auto has = [&](const std::string& prefix) {
-        return std::any_of(got.begin(), got.end(), [&](const std::string& r) { return r.rfind(prefix, 0) == 0; });
+        return std::any_of(got.begin(), got.end(),
+                           [&](const std::string& r) { return r.rfind(prefix, 0) == 0; });
     };
     EXPECT_TRUE(has("automate 2 ") && has("automate 3 "));
     EXPECT_FALSE(has("automate 0 ") || has("begin") || has("end"));
@@ -246,7 +260,7 @@ TEST_F(SessionAtFactorTwo, MouseWorksInTheScaledPixels)
     ASSERT_TRUE(drag(window, padLeft + 158 + 15, padTop + 158 + 15, -10, -16));
     std::string line;
     ASSERT_TRUE(velmora.output.waitFor("end 2", line));
-    const auto got = requests();
+    const auto got = padGesture(requests());
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got.front(), "begin 2");
     // At factor 1 the same drag ends at 58.5 and 46.5 of 158 pixels.

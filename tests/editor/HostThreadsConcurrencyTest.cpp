@@ -114,7 +114,8 @@ private:
 void editorRound(AEffect* fx)
 {
     HostWindow parent;
-    ASSERT_TRUE(parent.ok()) << "no X connection: " << (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "-");
+    ASSERT_TRUE(parent.ok()) << "no X connection: "
+                             << (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "-");
     dispatch(fx, effEditOpen, 0, 0, parent.handle());
     for (int i = 0; i < 4; ++i)
         dispatch(fx, effEditIdle);

@@ -312,6 +312,7 @@ TEST_F(EditorFixture, ScaleRequestSizesWindowControlsBitmapsAndText)
 TEST_F(EditorFixture, ScaleRequestWhileOpenResizesOnlyWhenTheHostAgrees)
 {
     effect->setParameter(2, 0.75f);
+    requests.clear(); // the effect's reports of the coupled views
     CFrame* first = open();
     EXPECT_EQ(requestScale(2.f), 1);
     EXPECT_EQ(requests, (std::vector<std::string>{"size 660 544"}));

@@ -54,7 +54,8 @@ TEST(ParameterSweep, MappingsAndTextsStayAsRecorded)
     }
     std::ifstream in(path);
     ASSERT_TRUE(in) << "missing " << path;
-    std::istringstream recorded(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    std::istringstream recorded(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
     std::istringstream current(now);
     std::string expected, actual;
     int line = 0;
