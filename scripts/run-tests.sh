@@ -164,7 +164,8 @@ if [ -n "$tsan_targets" ]; then
   elif configure tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=thread -DVELMORA_GUI=ON \
          -DVELMORA_HOST=OFF && build tsan $tsan_targets; then
     if start_xvfb; then
-      DISPLAY="$xvfb_display" TSAN_OPTIONS="halt_on_error=1" check tsan -R Concurrent
+      DISPLAY="$xvfb_display" TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+        check tsan -R Concurrent
       stop_xvfb
     else
       broken+=("tsan: Xvfb did not start")

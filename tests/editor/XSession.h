@@ -37,7 +37,9 @@ inline void pause(int ms)
 
 // Starts a program found on $PATH. Each pair places one of our descriptors
 // (opened close-on-exec, so nothing else leaks into the child) at a number
-// in the child; quiet sends its standard error to /dev/null.
+// in the child; quiet sends its standard error, and its standard output
+// unless a pair places something there, to /dev/null. (A server left behind
+// by a test that died must not hold ctest's output pipe open.)
 inline pid_t spawn(const std::vector<std::string>& args, const std::vector<std::pair<int, int>>& fds = {},
                    bool quiet = false)
 {
@@ -49,8 +51,14 @@ inline pid_t spawn(const std::vector<std::string>& args, const std::vector<std::
     posix_spawn_file_actions_init(&actions);
     for (const auto& [ours, theirs] : fds)
         posix_spawn_file_actions_adddup2(&actions, ours, theirs);
-    if (quiet)
+    if (quiet) {
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        bool placesOutput = false;
+        for (const auto& pair : fds)
+            placesOutput = placesOutput || pair.second == 1;
+        if (!placesOutput)
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = -1;
     const bool ok = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
