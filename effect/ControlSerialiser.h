@@ -6,7 +6,7 @@
 #include <thread>
 
 // Runs commands submitted from any thread one at a time, in the order they
-// were submitted, without ever making a submitter wait for another thread.
+// were submitted, without making a submitter wait for another thread.
 //
 // A submitter leaves its command in the ring and then tries to become the
 // one thread that runs commands. If it can, it runs everything pending
@@ -19,17 +19,35 @@
 // is lost, and one thread's commands take effect in the order it submitted
 // them. A thread that submitted while nothing else ran finds its command in
 // effect when submit returns.
+//
+// Two kinds of caller. A real-time thread (a host's audio thread) uses
+// submit and never waits, except when the ring is entirely full. A thread
+// of the user-interface side, which may wait a little, uses runExclusively:
+// it waits until it is the running thread, runs what is pending and then its
+// own command. Its commands never enter the ring, so a real-time thread that
+// becomes the running thread only ever applies the few commands other
+// real-time callers left, not a flood from an editor or a program switcher.
 template <class Command, std::size_t Capacity> class ControlSerialiser {
 public:
     template <class Apply> void submit(const Command& command, Apply&& apply)
     {
-        // The ring only fills when the running thread has been held off the
-        // processor for thousands of commands; then, and only then, the
-        // submitter has to give way until there is room.
         while (!ring_.push(command)) {
             runPending(apply);
             std::this_thread::yield();
         }
+        runPending(apply);
+    }
+
+    template <class Apply> void runExclusively(const Command& command, Apply&& apply)
+    {
+        while (running_.exchange(true, std::memory_order_seq_cst))
+            std::this_thread::yield();
+        Command pending;
+        while (ring_.pop(pending))
+            apply(pending);
+        apply(command);
+        running_.store(false, std::memory_order_seq_cst);
+        // Whatever was left while this thread ran.
         runPending(apply);
     }
 

@@ -85,7 +85,7 @@ NelAmbiEnc::~NelAmbiEnc()
 void NelAmbiEnc::resume()
 {
     AudioEffectX::resume();
-    submit(ControlCommand::Kind::Resume);
+    submit(Caller::UserInterface, ControlCommand::Kind::Resume);
 }
 
 void NelAmbiEnc::setSampleRate(float rate)
@@ -93,7 +93,7 @@ void NelAmbiEnc::setSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f)
         return;
     AudioEffectX::setSampleRate(rate);
-    submit(ControlCommand::Kind::SampleRate, 0, rate);
+    submit(Caller::UserInterface, ControlCommand::Kind::SampleRate, 0, rate);
 }
 
 void NelAmbiEnc::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -116,7 +116,7 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
     hostKnows[index].store(value);
-    submit(ControlCommand::Kind::Parameter, index, value);
+    submit(Caller::MayBeRealTime, ControlCommand::Kind::Parameter, index, value);
     reportChangesToHost();
 }
 
@@ -125,7 +125,7 @@ void NelAmbiEnc::setParameterAutomated(VstInt32 index, float value)
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
     hostKnows[index].store(value);
-    submit(ControlCommand::Kind::Parameter, index, value);
+    submit(Caller::UserInterface, ControlCommand::Kind::Parameter, index, value);
     callHost(audioMasterAutomate, index, 0, nullptr, value);
     // After the automation of the value itself, so that a value the effect
     // pulled in to the 4 m circle reaches the host last.
@@ -143,7 +143,7 @@ void NelAmbiEnc::setProgram(VstInt32 program)
 {
     if (program < 0 || program >= kNumPrograms)
         return;
-    submit(ControlCommand::Kind::Program, program);
+    submit(Caller::UserInterface, ControlCommand::Kind::Program, program);
     if (reportsToHost) {
         reportChangesToHost();
         // Names and values all changed: hosts read them again.
@@ -185,13 +185,17 @@ void NelAmbiEnc::reportChangesToHost()
     reportingEffect = outer;
 }
 
-void NelAmbiEnc::submit(ControlCommand::Kind kind, VstInt32 index, float value)
+void NelAmbiEnc::submit(Caller caller, ControlCommand::Kind kind, VstInt32 index, float value)
 {
     ControlCommand command;
     command.kind = kind;
     command.index = index;
     command.value = value;
-    control.submit(command, [this](const ControlCommand& c) { apply(c); });
+    const auto applyHere = [this](const ControlCommand& c) { apply(c); };
+    if (caller == Caller::MayBeRealTime)
+        control.submit(command, applyHere);
+    else
+        control.runExclusively(command, applyHere);
 }
 
 void NelAmbiEnc::apply(const ControlCommand& command)

@@ -75,7 +75,12 @@ private:
     };
     static constexpr std::size_t kPendingCommands = 4096;
 
-    void submit(ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
+    // setParameter's changes may come from the audio thread: they never wait.
+    // Everything else comes from the host's other threads or the editor, and
+    // waits its turn instead of leaving work for the audio thread (see
+    // ControlSerialiser).
+    enum class Caller { MayBeRealTime, UserInterface };
+    void submit(Caller caller, ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
     // Tells the host, through automation reports, every parameter whose value
     // now differs from what the host last set or was last told.
     void reportChangesToHost();

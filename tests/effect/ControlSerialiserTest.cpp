@@ -1,6 +1,7 @@
 // The serialiser on its own: commands from several threads, some of them
-// submitted while another thread is applying, all applied once, one at a
-// time, each thread's in the order it submitted them.
+// submitted while another thread is applying, some run exclusively by a
+// thread that waits its turn, all applied once, one at a time, each
+// thread's in the order it submitted them.
 
 #include "effect/ControlSerialiser.h"
 
@@ -35,8 +36,14 @@ TEST(ControlSerialiserConcurrent, EveryCommandAppliedOnceInEachSubmittersOrder)
     std::vector<std::thread> submitters;
     for (int t = 0; t < kThreads; ++t)
         submitters.emplace_back([&, t] {
-            for (int i = 0; i < kEach; ++i)
-                serialiser.submit(Numbered{t, i}, apply);
+            for (int i = 0; i < kEach; ++i) {
+                // The first thread is of the user-interface side: every
+                // other command of its own it runs itself.
+                if (t == 0 && i % 2 == 0)
+                    serialiser.runExclusively(Numbered{t, i}, apply);
+                else
+                    serialiser.submit(Numbered{t, i}, apply);
+            }
         });
     for (auto& s : submitters)
         s.join();
