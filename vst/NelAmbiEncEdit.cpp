@@ -33,7 +33,8 @@ void NelAmbiEncEdit::mirrorToEditor(VstInt32, float) {}
 
 // ----------------------------------------------------------------------------
 
-NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback) : NelAmbiEnc(hostCallback)
+NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback, const EffectIdentity& identity)
+    : NelAmbiEnc(hostCallback, identity)
 {
     if (AEffEditor* created = createEditor())
         setEditor(created);
@@ -58,9 +59,4 @@ VstInt32 NelAmbiEncEdit::getVendorVersion()
 VstInt32 NelAmbiEncEdit::getPlugCategory()
 {
     return kNoCategory;
-}
-
-AudioEffect* createEffectInstance(audioMasterCallback hostCallback)
-{
-    return new NelAmbiEncEdit(hostCallback);
 }
