@@ -6,7 +6,7 @@ MAKEFLAGS  += --no-print-directory
 BUILD      := build
 CMAKE_GEN  := cmake -S . -G "Unix Makefiles"
 WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
-PLUGIN     := $(BUILD)/release/corvane-velmora-xy3-2d.so
+PLUGINS    := $(BUILD)/release/corvane-velmora-xy3-2d.so $(BUILD)/release/corvane-velmora-xy3-2d-ambix.so
 VST_DIR    := $(or $(firstword $(subst :, ,$(VST_PATH))),$(HOME)/.vst)
 CONFIGURE_RELEASE := $(CMAKE_GEN) -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
 
@@ -39,12 +39,14 @@ bench: deps
 fuzz: deps
 	@scripts/run-fuzz.sh $(or $(FUZZ_SECONDS),600)
 
+# Both plug-ins: FuMa outputs (corvane-velmora-xy3-2d.so) and AmbiX outputs
+# (corvane-velmora-xy3-2d-ambix.so).
 install: deps
 	@$(CONFIGURE_RELEASE)
-	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst
+	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora_vst_ambix
 	@mkdir -p "$(VST_DIR)"
-	@cp $(PLUGIN) "$(VST_DIR)/"
-	@echo "installed $(notdir $(PLUGIN)) into $(VST_DIR)"
+	@cp $(PLUGINS) "$(VST_DIR)/"
+	@echo "installed $(notdir $(PLUGINS)) into $(VST_DIR)"
 
 clean:
 	rm -rf $(BUILD)

@@ -83,10 +83,12 @@ template <typename Filter> void shareCoefficients(Filter* filters, int count, co
 
 } // namespace
 
-NelAmbisonicEncoder::NelAmbisonicEncoder(AmbiOrder order_)
+NelAmbisonicEncoder::NelAmbisonicEncoder(AmbiOrder order_, const double* outputWeights)
     : order(order_), numChannels(AmbiLayout::of(order_).numChannels),
       gains(new float[static_cast<size_t>(numChannels)]()), layout_(AmbiLayout::of(order_)), engine_(order_)
 {
+    for (int j = 0; j < kMaxChannels; ++j)
+        weights_[j] = outputWeights != nullptr && j < numChannels ? outputWeights[j] : 1.0;
     gains[0] = kW;
     computeGains();
     computeFilterCoefficients(filterDistance, compDistance);
@@ -190,7 +192,9 @@ void NelAmbisonicEncoder::computeGains()
     }
     float next[kMaxChannels];
     for (int j = 0; j < numChannels; ++j) {
-        next[j] = static_cast<float>(channelGain(layout_.channels[j], X, Y, Z, d, azimuth));
+        // Weighted before the one rounding to float; a weight of 1 leaves
+        // every gain exactly as it was.
+        next[j] = static_cast<float>(channelGain(layout_.channels[j], X, Y, Z, d, azimuth) * weights_[j]);
         // A position that is not a number must not reach the smoothers, which
         // would never recover from it: the previous targets stay.
         if (!std::isfinite(next[j]))

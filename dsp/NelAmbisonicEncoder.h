@@ -31,7 +31,10 @@ public:
     static constexpr float kInitialSampleRate = 48000.0f;
 
     // Throws std::invalid_argument for an order outside the nine layouts.
-    explicit NelAmbisonicEncoder(AmbiOrder order);
+    // `outputWeights`, when given, holds one factor per output channel that
+    // its gain carries: the same signal in another channel normalisation,
+    // at no cost per sample. Without it every factor is 1.
+    explicit NelAmbisonicEncoder(AmbiOrder order, const double* outputWeights = nullptr);
     ~NelAmbisonicEncoder();
     NelAmbisonicEncoder(const NelAmbisonicEncoder&) = delete;
     NelAmbisonicEncoder& operator=(const NelAmbisonicEncoder&) = delete;
@@ -77,6 +80,7 @@ private:
     void publish(bool withReset = false);
 
     const AmbiLayout& layout_;
+    double weights_[kMaxChannels];
     EncoderUpdate pending_; // control thread's copy of what was last published
     TripleBuffer<EncoderUpdate> handover_;
     EncoderEngine engine_;

@@ -1,5 +1,6 @@
 #include "effect/NelAmbiEnc.h"
 
+#include "effect/AmbiXOutputs.h"
 #include "plugin/ValueText.h"
 
 #include <cmath>
@@ -9,14 +10,10 @@
 namespace {
 
 const char kVendor[] = "CorVane";
-const char kProduct[] = "Corvane Velmora XY 3 - 2d";
 constexpr VstInt32 kVendorVersion = 1000;
-constexpr VstInt32 kUniqueId = vstFourCharCode('N', 'b', '2', 'q');
 constexpr VstInt32 kCategoryEffect = 1;
 
 const char kInputLabel[] = "Mono Input";
-const char* const kOutputLabels[] = {"W", "X", "Y", "U", "V", "P", "Q"};
-constexpr int kNumOutputLabels = sizeof kOutputLabels / sizeof kOutputLabels[0];
 
 // The name a program carries until someone names it, shown with its number.
 const char kUnnamedProgram[] = "Init";
@@ -58,19 +55,28 @@ void copyText(char* destination, const char* text, size_t limit)
     vst_strncpy(destination, text, limit);
 }
 
+// The encoder's gains carry the output convention's weights, so that both
+// conventions cost the same per sample; FuMa's are the encoder's own.
+const double* encoderWeightsFor(OutputConvention convention)
+{
+    return convention == OutputConvention::AmbiX ? AmbiXOutputs::encoderWeights() : nullptr;
+}
+
 } // namespace
 
-NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
+NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& identity_)
     : AudioEffectX(hostCallback, kNumPrograms, ParameterTable::kCount),
-      programs(new NelAmbiEncProgram[kNumPrograms]), encoder(Order3H0V)
+      programs(new NelAmbiEncProgram[kNumPrograms]),
+      encoder(Order3H0V, encoderWeightsFor(identity_.convention)), identity(identity_)
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
     publishHeldValues();
     setProgram(0);
     setNumInputs(1);
-    setNumOutputs(encoder.numChannels);
-    setUniqueID(kUniqueId);
+    setNumOutputs(identity.numOutputs);
+    setUniqueID(identity.uniqueId);
+    describeSpeakers();
     NelAmbiEnc::resume();
     for (int i = 0; i < ParameterTable::kCount; ++i)
         hostKnows[i].store(getParameter(i));
@@ -79,6 +85,8 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback)
 
 NelAmbiEnc::~NelAmbiEnc()
 {
+    deallocateArrangement(&inputSpeakers);
+    deallocateArrangement(&outputSpeakers);
     delete[] programs;
 }
 
@@ -98,12 +106,20 @@ void NelAmbiEnc::setSampleRate(float rate)
 
 void NelAmbiEnc::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    encoder.process(inputs, outputs, sampleFrames);
+    render(inputs, outputs, sampleFrames);
 }
 
 void NelAmbiEnc::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    encoder.process(inputs, outputs, sampleFrames);
+    render(inputs, outputs, sampleFrames);
+}
+
+void NelAmbiEnc::render(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    if (identity.convention == OutputConvention::AmbiX)
+        AmbiXOutputs::render(encoder, inputs, outputs, sampleFrames);
+    else
+        encoder.process(inputs, outputs, sampleFrames);
 }
 
 void NelAmbiEnc::__processDeprecated(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -330,15 +346,50 @@ bool NelAmbiEnc::getInputProperties(VstInt32 index, VstPinProperties* properties
 
 bool NelAmbiEnc::getOutputProperties(VstInt32 index, VstPinProperties* properties)
 {
-    if (index >= 0 && index < kNumOutputLabels)
-        copyText(properties->label, kOutputLabels[index], kLongTextLimit);
+    if (index >= 0 && index < identity.numOutputs)
+        copyText(properties->label, identity.outputLabels[index], kLongTextLimit);
     properties->flags = kVstPinIsActive;
+    return true;
+}
+
+// The arrangements are made once, before any host can ask, so the request
+// itself only hands out pointers. Without memory for them the effect simply
+// declares none.
+void NelAmbiEnc::describeSpeakers()
+{
+    if (!identity.declaresSpeakers)
+        return;
+    if (!allocateArrangement(&inputSpeakers, 1) ||
+        !allocateArrangement(&outputSpeakers, identity.numOutputs)) {
+        deallocateArrangement(&inputSpeakers);
+        return;
+    }
+    inputSpeakers->type = kSpeakerArrMono;
+    copyText(inputSpeakers->speakers[0].name, kInputLabel, kLongTextLimit);
+    inputSpeakers->speakers[0].type = kSpeakerM;
+    outputSpeakers->type = kSpeakerArrUserDefined;
+    for (int c = 0; c < identity.numOutputs; ++c) {
+        VstSpeakerProperties* speaker = speakerAt(outputSpeakers, c);
+        copyText(speaker->name, identity.outputLabels[c], kLongTextLimit);
+        speaker->type = kSpeakerUndefined;
+    }
+}
+
+bool NelAmbiEnc::getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
+                                       VstSpeakerArrangement** pluginOutput)
+{
+    if (inputSpeakers == nullptr || outputSpeakers == nullptr)
+        return AudioEffectX::getSpeakerArrangement(pluginInput, pluginOutput);
+    if (pluginInput)
+        *pluginInput = inputSpeakers;
+    if (pluginOutput)
+        *pluginOutput = outputSpeakers;
     return true;
 }
 
 bool NelAmbiEnc::getEffectName(char* name)
 {
-    copyText(name, kProduct, kEffectNameLimit);
+    copyText(name, identity.product, kEffectNameLimit);
     return true;
 }
 
@@ -350,7 +401,7 @@ bool NelAmbiEnc::getVendorString(char* text)
 
 bool NelAmbiEnc::getProductString(char* text)
 {
-    copyText(text, kProduct, kLongTextLimit);
+    copyText(text, identity.product, kLongTextLimit);
     return true;
 }
 

@@ -6,18 +6,20 @@
 
 #include "dsp/NelAmbisonicEncoder.h"
 #include "effect/ControlSerialiser.h"
+#include "effect/EffectIdentity.h"
 #include "effect/NelAmbiEncProgram.h"
 #include "plugin/AudioEffectX.h"
 
 // The encoder effect as the host sees it: one mono input encoded into
-// horizontal third-order B-format (W X Y U V P Q), seven automatable
-// parameters that are two views of one source position, and a bank of 16
-// programs.
+// horizontal third-order B-format (W X Y U V P Q, or the same in ACN order
+// with SN3D weights, as its identity says), seven automatable parameters that
+// are two views of one source position, and a bank of 16 programs.
 class NelAmbiEnc : public AudioEffectX {
 public:
     static constexpr int kNumPrograms = 16;
 
-    explicit NelAmbiEnc(audioMasterCallback hostCallback);
+    // `identity` must outlive the effect (the two identities are constants).
+    NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& identity);
     ~NelAmbiEnc() override;
 
     void resume() override;
@@ -50,6 +52,10 @@ public:
 
     bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    // Mono in and the outputs as user-defined channels, for an identity that
+    // declares them; otherwise nothing, as the base answers.
+    bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
+                               VstSpeakerArrangement** pluginOutput) override;
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
@@ -74,6 +80,9 @@ private:
         float value = 0.0f;
     };
     static constexpr std::size_t kPendingCommands = 4096;
+
+    void render(float** inputs, float** outputs, VstInt32 sampleFrames);
+    void describeSpeakers();
 
     // setParameter's changes may come from the audio thread: they never wait.
     // Everything else comes from the host's other threads or the editor, and
@@ -109,6 +118,10 @@ private:
     std::atomic<float> hostKnows[ParameterTable::kCount];
     // Off while the constructor sets the first program: nobody is listening yet.
     bool reportsToHost = false;
+    const EffectIdentity& identity;
+    // Built once, when the identity declares speakers; handed to hosts as ours.
+    VstSpeakerArrangement* inputSpeakers = nullptr;
+    VstSpeakerArrangement* outputSpeakers = nullptr;
     // Program names are read and written only by the name requests, never on
     // the audio thread, and never held across anything but a copy.
     mutable std::mutex namesLock;

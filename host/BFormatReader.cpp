@@ -1,31 +1,14 @@
 #include "host/BFormatReader.h"
 
+#include "dsp/AmbiXChannels.h"
 #include "host/HostError.h"
 #include "host/SoundFileReader.h"
 
 namespace {
 
 constexpr int kFuMaChannels = BFormatReader::kChannels; // W X Y U V P Q, nothing else
-constexpr int kAmbiXChannels = 16;
-
-// Where each of W X Y U V P Q lies in a file of either convention, and the
-// factor that brings it to Furse-Malham weights: SN3D carries W at full
-// level (FuMa: -3 dB), the second-order pair at sqrt(3)/2 and the third-order
-// pair at sqrt(5/8) of FuMa's.
-constexpr float kSqrtHalf = 0.70710678f; // 1/sqrt(2)
-constexpr float kTwoOverSqrt3 = 1.15470054f; // 2/sqrt(3)
-constexpr float kSqrtEightFifths = 1.26491106f; // sqrt(8/5)
-struct ChannelSource {
-    int fileChannel;
-    float toFuMa;
-};
-constexpr ChannelSource kFromFuMa[kFuMaChannels] = {{0, 1.0f}, {1, 1.0f}, {2, 1.0f}, {3, 1.0f},
-                                                    {4, 1.0f}, {5, 1.0f}, {6, 1.0f}};
-// ACN: W 0, Y 1, X 3, V 4, U 8, Q 9, P 15.
-constexpr ChannelSource kFromAmbiX[kFuMaChannels] = {
-    {0, kSqrtHalf},       {3, 1.0f},          {1, 1.0f},
-    {8, kTwoOverSqrt3},   {4, kTwoOverSqrt3}, {15, kSqrtEightFifths},
-    {9, kSqrtEightFifths}};
+constexpr int kAmbiXChannels = AmbiXChannels::kFrameChannels;
+static_assert(AmbiXChannels::kHorizontal == kFuMaChannels, "AmbiX carries the same seven components");
 
 } // namespace
 
@@ -41,6 +24,14 @@ BFormatReader::Convention BFormatReader::conventionNamed(const std::string& name
 const char* BFormatReader::nameOf(Convention convention)
 {
     return convention == Convention::FuMa ? "FuMa" : "AmbiX";
+}
+
+BFormatReader::Source BFormatReader::sourceOf(Convention convention, int component)
+{
+    if (convention == Convention::FuMa)
+        return {component, 1.0f};
+    const AmbiXChannels::Placement& p = AmbiXChannels::kPlacement[component];
+    return {p.acn, static_cast<float>(1.0 / p.fromFuMa)};
 }
 
 BFormatReader::BFormatReader(const std::string& filePath, std::optional<Convention> requested)
@@ -59,10 +50,10 @@ BFormatReader::BFormatReader(const std::string& filePath, std::optional<Conventi
         sf_close(file); // the destructor does not run for a constructor that throws
         throw;
     }
-    const ChannelSource* table = kind == Convention::FuMa ? kFromFuMa : kFromAmbiX;
     for (int c = 0; c < kChannels; ++c) {
-        fileChannel[c] = table[c].fileChannel;
-        toFuMa[c] = table[c].toFuMa;
+        const Source source = sourceOf(kind, c);
+        fileChannel[c] = source.channel;
+        toFuMa[c] = source.toFuMa;
     }
 }
 

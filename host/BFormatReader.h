@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/BFormatConvention.h"
+
 #include <sndfile.h>
 
 #include <optional>
@@ -16,12 +18,21 @@
 // Without a convention given, the header and channel count decide.
 class BFormatReader {
 public:
-    enum class Convention { FuMa, AmbiX };
+    using Convention = BFormatConvention;
     static constexpr int kChannels = 7;
 
     // "fuma" or "ambix"; throws HostError for anything else.
     static Convention conventionNamed(const std::string& name);
     static const char* nameOf(Convention convention);
+
+    // Where component `component` (0..6: W X Y U V P Q) lies among the
+    // channels of a signal in `convention`, and the factor that brings it to
+    // Furse-Malham weights.
+    struct Source {
+        int channel;
+        float toFuMa;
+    };
+    static Source sourceOf(Convention convention, int component);
 
     BFormatReader(const std::string& path, std::optional<Convention> requested);
     ~BFormatReader();

@@ -1,5 +1,6 @@
 // velmora demo [DIR]: the built-in demonstration, run by `make run`.
 
+#include "host/BFormatReader.h"
 #include "host/BinauralDecoder.h"
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
@@ -7,6 +8,7 @@
 #include "host/DemoScene.h"
 #include "host/HostError.h"
 #include "host/PendingOutput.h"
+#include "host/PluginChoice.h"
 #include "host/PluginHost.h"
 #include "host/ProgressBar.h"
 #include "host/Renderer.h"
@@ -19,7 +21,7 @@
 
 namespace {
 
-const char kUsage[] = "[DIR] [--plugin PATH]";
+const char kUsage[] = "[DIR] [--format fuma|ambix] [--plugin PATH]";
 const char kDefaultFolder[] = "velmora-demo";
 constexpr int kBlock = 64;
 
@@ -62,6 +64,20 @@ std::vector<std::vector<float>> encode(PluginHost& host, const std::vector<float
     return channels;
 }
 
+// The seven components W X Y U V P Q with Furse-Malham weights, which the
+// picture and the binaural decoder take, from the plug-in's outputs.
+std::vector<std::vector<float>> inFuMa(const std::vector<std::vector<float>>& outputs,
+                                       BFormatConvention convention)
+{
+    std::vector<std::vector<float>> fuma(BFormatReader::kChannels);
+    for (int c = 0; c < BFormatReader::kChannels; ++c) {
+        const BFormatReader::Source source = BFormatReader::sourceOf(convention, c);
+        for (float sample : outputs[static_cast<size_t>(source.channel)])
+            fuma[static_cast<size_t>(c)].push_back(sample * source.toFuMa);
+    }
+    return fuma;
+}
+
 // The encoded scene for two ears, through the default head-related responses.
 std::vector<std::vector<float>> renderForHeadphones(const std::vector<std::vector<float>>& channels)
 {
@@ -95,19 +111,22 @@ void writePicture(const std::string& path, const std::vector<std::vector<float>>
 
 int demo(const std::vector<std::string>& arguments)
 {
-    const CommandLine line(arguments, {"plugin"}, {});
+    const CommandLine line(arguments, {"plugin", "format"}, {});
     line.expectPositional(0, 1, std::string("demo ") + kUsage);
     const std::string folder = line.positional().empty() ? kDefaultFolder : line.positional()[0];
-    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
-    if (!host.isOwnEncoder() || host.record().numOutputs != 7)
+    const PluginChoice choice(line);
+    PluginHost host(choice.path());
+    if (!host.isOwnEncoder())
         throw HostError(host.path() + ": the demonstration needs the Velmora encoder plug-in");
+    const BFormatConvention convention = choice.outputsOf(host);
+    const bool ambix = convention == BFormatConvention::AmbiX;
 
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
         throw HostError("cannot create " + folder + ": " + error.message());
     const std::string sourcePath = folder + "/source.wav";
-    const std::string encodedPath = folder + "/encoded.amb";
+    const std::string encodedPath = folder + (ambix ? "/encoded.wav" : "/encoded.amb");
     const std::string picturePath = folder + "/picture.png";
     const std::string binauralPath = folder + "/binaural.wav";
 
@@ -117,9 +136,11 @@ int demo(const std::vector<std::string>& arguments)
     std::vector<const std::vector<float>*> encoded;
     for (const auto& channel : channels)
         encoded.push_back(&channel);
-    writeSound(encodedPath, SoundFileWriter::Kind::AmbisonicBFormat, encoded);
-    writePicture(picturePath, channels);
-    const auto ears = renderForHeadphones(channels);
+    writeSound(encodedPath, ambix ? SoundFileWriter::Kind::AmbiX : SoundFileWriter::Kind::AmbisonicBFormat,
+               encoded);
+    const auto fuma = inFuMa(channels, convention);
+    writePicture(picturePath, fuma);
+    const auto ears = renderForHeadphones(fuma);
     writeSound(binauralPath, SoundFileWriter::Kind::PlainWav, {&ears[0], &ears[1]});
 
     std::printf("Demonstration: a source circles the listener once at 3 m, then passes 0.55 m to the left,\n"
@@ -127,13 +148,17 @@ int demo(const std::vector<std::string>& arguments)
                 DemoScene::durationSeconds(), DemoScene::kSampleRate);
     std::printf("  binaural %s   listen on headphones: the scene for two ears\n", binauralPath.c_str());
     std::printf("  source   %s   the synthesised mono source\n", sourcePath.c_str());
-    std::printf("  encoded  %s   B-format W X Y U V P Q (FuMa, 32-bit float WAVE-EX)\n", encodedPath.c_str());
+    std::printf("  encoded  %s   %s\n", encodedPath.c_str(),
+                ambix ? "B-format ACN 0..15 (AmbiX: SN3D, 32-bit float WAVE-EX)"
+                      : "B-format W X Y U V P Q (FuMa, 32-bit float WAVE-EX)");
     std::printf("  picture  %s   the path from above and the level of eight loudspeakers\n\n",
                 picturePath.c_str());
     std::printf(
-        "To use the plug-in in a DAW: `make install` copies corvane-velmora-xy3-2d.so into ~/.vst\n"
-        "(or the first folder of $VST_PATH). Rescan plug-ins, insert \"Corvane Velmora XY 3 - 2d\" on a\n"
-        "mono track and send its seven outputs to a third-order horizontal B-format bus.\n");
+        "To use the plug-in in a DAW: `make install` copies both plug-ins into ~/.vst (or the first\n"
+        "folder of $VST_PATH). Rescan plug-ins, insert \"%s\" on a mono track and\n"
+        "send all its %d outputs to a bus or decoder with as many inputs (in Ardour: strict I/O off,\n"
+        "panner bypassed; see the README's \"In your DAW\").\n",
+        host.text(effGetEffectName).c_str(), host.record().numOutputs);
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "host/CommandRegistry.h"
 #include "host/HostError.h"
 #include "host/ParameterResolver.h"
+#include "host/PluginChoice.h"
 #include "host/PluginHost.h"
 #include "host/WindowCapture.h"
 
@@ -36,7 +37,7 @@
 
 namespace {
 
-const char kUsage[] = "[--plugin PATH] [--set NAME=VALUE]... [--scale F] [--screenshot FILE]";
+const char kUsage[] = "[--format fuma|ambix] [--plugin PATH] [--set NAME=VALUE]... [--scale F] [--screenshot FILE]";
 const int kIdleMs = 30;
 // Idle calls before a --screenshot is taken: the first exposure and paint
 // need a few.
@@ -275,7 +276,7 @@ private:
 
 int edit(const std::vector<std::string>& arguments)
 {
-    const CommandLine line(arguments, {"plugin", "scale", "screenshot", "set"}, {});
+    const CommandLine line(arguments, {"format", "plugin", "scale", "screenshot", "set"}, {});
     line.expectPositional(0, 0, std::string("edit ") + kUsage);
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const float scale = scaleOption(line);
@@ -287,7 +288,7 @@ int edit(const std::vector<std::string>& arguments)
 
     int status = 0;
     {
-        PluginHost plugin(line.value("plugin", PluginHost::defaultPluginPath()), editHostCallback);
+        PluginHost plugin(PluginChoice(line).path(), editHostCallback);
         if (!hasEditor(plugin))
             throw HostError("the plug-in has no editor");
         applySettings(plugin, line.values("set"));

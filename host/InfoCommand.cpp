@@ -4,6 +4,7 @@
 #include "host/CommandLine.h"
 #include "host/CommandRegistry.h"
 #include "host/ParameterResolver.h"
+#include "host/PluginChoice.h"
 #include "host/PluginHost.h"
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char kUsage[] = "[--plugin PATH]";
+const char kUsage[] = "[--format fuma|ambix] [--plugin PATH]";
 
 std::string fourCharacters(VstInt32 id)
 {
@@ -53,6 +54,21 @@ void printPins(PluginHost& host, const char* title, VstInt32 opcode, int count)
     std::printf("\n");
 }
 
+// Hosts that give a mono track one output (Ardour's strict I/O) pass on W
+// alone and nothing says so; the line after the pins says how to hear all.
+void printDawHint(PluginHost& host)
+{
+    if (!host.isOwnEncoder())
+        return;
+    const int outputs = host.record().numOutputs;
+    // REAPER's track channel counts are even.
+    const int reaperChannels = outputs + outputs % 2;
+    std::printf(
+        "in a DAW   Ardour: strict I/O off, panner bypassed, all %d outputs to a %d-input bus or decoder; "
+        "REAPER: a %d-channel track\n",
+        outputs, outputs, reaperChannels);
+}
+
 // How to set one of the project's own encoder's parameters on the command
 // line: "--set distance=0..4|off".
 std::string setHint(int index)
@@ -92,9 +108,11 @@ void printPrograms(PluginHost& host)
 
 int info(const std::vector<std::string>& arguments)
 {
-    const CommandLine line(arguments, {"plugin"}, {});
+    const CommandLine line(arguments, {"plugin", "format"}, {});
     line.expectPositional(0, 0, std::string("info ") + kUsage);
-    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
+    const PluginChoice choice(line);
+    PluginHost host(choice.path());
+    choice.outputsOf(host); // refuses a --format the loaded plug-in contradicts
     const AEffect& effect = host.record();
     std::printf("plug-in    %s\n", host.path().c_str());
     std::printf("name       %s\n", host.text(effGetEffectName).c_str());
@@ -112,6 +130,7 @@ int info(const std::vector<std::string>& arguments)
                 (effect.flags & effFlagsCanReplacing) ? " replacing" : "");
     printPins(host, "inputs", effGetInputProperties, effect.numInputs);
     printPins(host, "outputs", effGetOutputProperties, effect.numOutputs);
+    printDawHint(host);
     printParameters(host);
     printPrograms(host);
     return 0;

@@ -11,14 +11,16 @@ namespace {
 
 using EntryPoint = AEffect* (*)(audioMasterCallback);
 
-constexpr VstInt32 kOwnEncoderId = vstFourCharCode('N', 'b', '2', 'q');
+constexpr VstInt32 kOwnFuMaId = vstFourCharCode('N', 'b', '2', 'q');
+constexpr VstInt32 kOwnAmbiXId = vstFourCharCode('N', 'b', '2', 'a');
 constexpr int kOwnEncoderParameters = 7;
 // Hosts give generous text buffers; so do we.
 constexpr size_t kTextBufferSize = 256;
 
 const char kHostVendor[] = "Velmora";
 const char kHostProduct[] = "velmora command-line host";
-const char kPluginFileName[] = "corvane-velmora-xy3-2d.so";
+const char kFuMaFileName[] = "corvane-velmora-xy3-2d.so";
+const char kAmbiXFileName[] = "corvane-velmora-xy3-2d-ambix.so";
 
 void copyText(void* destination, const char* text, size_t limit)
 {
@@ -93,7 +95,14 @@ std::vector<std::string> PluginHost::parameterNames()
 
 bool PluginHost::isOwnEncoder() const
 {
-    return effect->uniqueID == kOwnEncoderId && effect->numParams == kOwnEncoderParameters;
+    return (effect->uniqueID == kOwnFuMaId || effect->uniqueID == kOwnAmbiXId) &&
+        effect->numParams == kOwnEncoderParameters;
+}
+
+BFormatConvention PluginHost::ownConvention() const
+{
+    return isOwnEncoder() && effect->uniqueID == kOwnAmbiXId ? BFormatConvention::AmbiX
+                                                             : BFormatConvention::FuMa;
 }
 
 void PluginHost::start(float sampleRate, int blockSize)
@@ -128,12 +137,13 @@ void PluginHost::process(float** inputs, float** outputs, int frames)
     effect->process(effect, inputs, outputs, frames);
 }
 
-std::string PluginHost::defaultPluginPath()
+std::string PluginHost::defaultPluginPath(BFormatConvention convention)
 {
-    const std::string besideProgram = programFolder() + "/../" + kPluginFileName;
+    const bool ambix = convention == BFormatConvention::AmbiX;
+    const std::string besideProgram = programFolder() + "/../" + (ambix ? kAmbiXFileName : kFuMaFileName);
     if (access(besideProgram.c_str(), F_OK) == 0)
         return besideProgram;
-    return VELMORA_BUILT_PLUGIN;
+    return std::string(VELMORA_BUILD_FOLDER "/") + (ambix ? kAmbiXFileName : kFuMaFileName);
 }
 
 VstIntPtr PluginHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)

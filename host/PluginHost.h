@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/BFormatConvention.h"
 #include "plugin/AEffectX.h"
 
 #include <string>
@@ -30,8 +31,11 @@ public:
     float getParameter(int index) { return effect->getParameter(effect, index); }
     std::vector<std::string> parameterNames();
 
-    // True for this project's encoder, whose parameters have known units.
+    // True for this project's encoder (either plug-in), whose parameters have
+    // known units.
     bool isOwnEncoder() const;
+    // The convention of this project's encoder's outputs; FuMa for other plug-ins.
+    BFormatConvention ownConvention() const;
 
     // Sample rate, block size and resume, as a host does before playback.
     void start(float sampleRate, int blockSize);
@@ -41,8 +45,8 @@ public:
     // it, the accumulating one on cleared outputs).
     void process(float** inputs, float** outputs, int frames);
 
-    // Where the plug-in this build made lives, next to the program.
-    static std::string defaultPluginPath();
+    // Where the plug-in of `convention` this build made lives, next to the program.
+    static std::string defaultPluginPath(BFormatConvention convention = BFormatConvention::FuMa);
 
 private:
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,

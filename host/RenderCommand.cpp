@@ -6,12 +6,15 @@
 #include "host/HostError.h"
 #include "host/ParameterResolver.h"
 #include "host/PendingOutput.h"
+#include "host/PluginChoice.h"
 #include "host/PluginHost.h"
 #include "host/ProgressBar.h"
 #include "host/Renderer.h"
 #include "host/SoundFileReader.h"
 #include "host/SoundFileWriter.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -25,7 +28,7 @@ constexpr int kLargestRate = 1536000;
 constexpr double kProgressWorthSeconds = 5.0;
 
 const char kUsage[] = "IN OUT [--set NAME=VALUE]... [--program N] [--automation FILE] [--block N] "
-                      "[--channel N] [--rate HZ] [--wav] [--plugin PATH]";
+                      "[--channel N] [--rate HZ] [--wav] [--format fuma|ambix] [--plugin PATH]";
 
 bool sameFile(const std::string& a, const std::string& b)
 {
@@ -33,6 +36,33 @@ bool sameFile(const std::string& a, const std::string& b)
     }, second{};
     return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
         first.st_ino == second.st_ino;
+}
+
+bool hasAmbExtension(const std::string& path)
+{
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (name.size() < 4)
+        return false;
+    std::string extension = name.substr(name.size() - 4);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".amb";
+}
+
+// The file a render writes: what the plug-in's outputs are, unless --wav asks
+// for a plain WAV. An ".amb" name promises FuMa to every tool that reads it,
+// so an AmbiX render under that name is refused before anything is written.
+SoundFileWriter::Kind outputKind(BFormatConvention convention, const CommandLine& line,
+                                 const std::string& out)
+{
+    if (convention == BFormatConvention::AmbiX && hasAmbExtension(out))
+        throw HostError(out +
+                        ": .amb files hold FuMa B-format; give the AmbiX render a .wav name "
+                        "(or use --format fuma)");
+    if (line.has("wav"))
+        return SoundFileWriter::Kind::PlainWav;
+    return convention == BFormatConvention::AmbiX ? SoundFileWriter::Kind::AmbiX
+                                                  : SoundFileWriter::Kind::AmbisonicBFormat;
 }
 
 void selectProgram(PluginHost& host, const CommandLine& line)
@@ -48,8 +78,8 @@ void selectProgram(PluginHost& host, const CommandLine& line)
 
 int render(const std::vector<std::string>& arguments)
 {
-    const CommandLine line(arguments, {"set", "program", "automation", "block", "channel", "rate", "plugin"},
-                           {"wav"});
+    const CommandLine line(
+        arguments, {"set", "program", "automation", "block", "channel", "rate", "plugin", "format"}, {"wav"});
     line.expectPositional(2, 2, std::string("render ") + kUsage);
     const std::string in = line.positional()[0];
     const std::string out = line.positional()[1];
@@ -58,7 +88,9 @@ int render(const std::vector<std::string>& arguments)
     readOptions.channel = line.integer("channel", 0, 1, 1 << 16);
     readOptions.rawRate = line.integer("rate", 0, 1, kLargestRate);
 
-    PluginHost host(line.value("plugin", PluginHost::defaultPluginPath()));
+    const PluginChoice choice(line);
+    PluginHost host(choice.path());
+    const SoundFileWriter::Kind kind = outputKind(choice.outputsOf(host), line, out);
     const int outputs = host.record().numOutputs;
     if (outputs < 1)
         throw HostError(host.path() + ": the plug-in has no audio outputs");
@@ -86,10 +118,7 @@ int render(const std::vector<std::string>& arguments)
         host.setParameter(setting.index, setting.normalised);
 
     PendingOutput pending(out);
-    SoundFileWriter writer(pending.temporaryPath(), out,
-                           line.has("wav") ? SoundFileWriter::Kind::PlainWav
-                                           : SoundFileWriter::Kind::AmbisonicBFormat,
-                           outputs, reader.sampleRate());
+    SoundFileWriter writer(pending.temporaryPath(), out, kind, outputs, reader.sampleRate());
     ProgressBar progress(reader.frames(), reader.frames() > kProgressWorthSeconds * reader.sampleRate());
     Renderer renderer(host, static_cast<float>(reader.sampleRate()), block);
     const long long frames = renderer.render(

@@ -14,7 +14,9 @@ SoundFileWriter::SoundFileWriter(const std::string& filePath, const std::string&
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
-    info.format = (kind == Kind::AmbisonicBFormat ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | SF_FORMAT_FLOAT;
+    // libsndfile gives a WAVE_FORMAT_EXTENSIBLE file of other than 1, 2, 4, 6
+    // or 8 channels no speaker mask (0), which is what AmbiX asks for.
+    info.format = (kind == Kind::PlainWav ? SF_FORMAT_WAV : SF_FORMAT_WAVEX) | SF_FORMAT_FLOAT;
     file = sf_open(filePath.c_str(), SFM_WRITE, &info);
     if (file == nullptr)
         throw HostError("cannot write " + path + ": " + sf_strerror(nullptr));

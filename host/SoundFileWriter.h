@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
-// Writes a multichannel 32-bit float sound file: either a B-format file as
+// Writes a multichannel 32-bit float sound file: a FuMa B-format file as
 // Ambisonic tools expect it (WAVE_FORMAT_EXTENSIBLE with the Ambisonic
-// B-format subtype, the ".amb" convention) or a plain WAV.
+// B-format subtype, the ".amb" convention), an AmbiX file (the plain float
+// subtype of WAVE_FORMAT_EXTENSIBLE without a speaker mask, as AmbiX tools
+// read sixteen channels) or a plain WAV.
 class SoundFileWriter {
 public:
-    enum class Kind { AmbisonicBFormat, PlainWav };
+    enum class Kind { AmbisonicBFormat, AmbiX, PlainWav };
 
     // Writes to `path`; messages name the file `shownAs` (the final name of a
     // file written aside).

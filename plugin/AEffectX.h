@@ -195,6 +195,13 @@ enum VstSpeakerArrangementType {
     kSpeakerArrStereo,
 };
 
+// Speaker types; a channel that is no loudspeaker (an Ambisonic component)
+// is undefined.
+enum VstSpeakerType {
+    kSpeakerUndefined = 0x7fffffff,
+    kSpeakerM = 0,
+};
+
 enum VstProcessPrecision {
     kVstProcessPrecision32 = 0,
     kVstProcessPrecision64,

@@ -11,6 +11,8 @@ namespace {
 
 constexpr VstInt32 kSpeakerNameLimit = kVstMaxNameLen - 1;
 
+} // namespace
+
 // Speakers are addressed from the start of the block: an arrangement may hold
 // more of them than the eight the structure declares.
 VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 channel)
@@ -18,8 +20,6 @@ VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 cha
     char* first = reinterpret_cast<char*>(arrangement) + offsetof(VstSpeakerArrangement, speakers);
     return reinterpret_cast<VstSpeakerProperties*>(first) + channel;
 }
-
-} // namespace
 
 // An arrangement is allocated as one block of bytes, large enough for its
 // channels and never smaller than the declared structure, so that every field

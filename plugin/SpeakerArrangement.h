@@ -13,5 +13,8 @@ bool allocateSpeakerArrangement(VstSpeakerArrangement** arrangement, VstInt32 nu
 bool deallocateSpeakerArrangement(VstSpeakerArrangement** arrangement);
 // Copies every field of one speaker; the name stays terminated.
 bool copySpeakerProperties(VstSpeakerProperties* to, VstSpeakerProperties* from);
+// The properties of one speaker, addressed from the start of the block (any
+// channel the arrangement was allocated for, the ninth and on included).
+VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 channel);
 // Makes *to a copy of from, with all of from's speakers.
 bool matchSpeakerArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from);

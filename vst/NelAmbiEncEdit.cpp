@@ -46,7 +46,8 @@ VstIntPtr NelAmbiEncEdit::passScaleRequest(VstInt32, VstIntPtr, float)
 
 // ----------------------------------------------------------------------------
 
-NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback) : NelAmbiEnc(hostCallback)
+NelAmbiEncEdit::NelAmbiEncEdit(audioMasterCallback hostCallback, const EffectIdentity& identity)
+    : NelAmbiEnc(hostCallback, identity)
 {
     if (AEffEditor* created = createEditor())
         setEditor(created);
@@ -78,9 +79,4 @@ VstInt32 NelAmbiEncEdit::getVendorVersion()
 VstInt32 NelAmbiEncEdit::getPlugCategory()
 {
     return kNoCategory;
-}
-
-AudioEffect* createEffectInstance(audioMasterCallback hostCallback)
-{
-    return new NelAmbiEncEdit(hostCallback);
 }

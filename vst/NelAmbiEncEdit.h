@@ -8,7 +8,9 @@ class AEffEditor;
 // attached, every parameter change passed on to the editor.
 class NelAmbiEncEdit : public NelAmbiEnc {
 public:
-    explicit NelAmbiEncEdit(audioMasterCallback hostCallback);
+    // The FuMa plug-in's identity unless another is given.
+    explicit NelAmbiEncEdit(audioMasterCallback hostCallback,
+                            const EffectIdentity& identity = EffectIdentity::fuma());
     ~NelAmbiEncEdit() override;
 
     // Passes the host's display scale request on to the editor.

@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -16,18 +19,26 @@ VstIntPtr answerHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, floa
 
 } // namespace
 
-void* LoadedEffect::library()
+void* LoadedEffect::library(const char* path)
 {
-    static void* handle = dlopen(VELMORA_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    // Loaded by the first test that needs it, kept for the others.
+    static std::mutex lock;
+    static std::map<std::string, void*> handles;
+    const std::lock_guard<std::mutex> held(lock);
+    void*& handle = handles[path];
+    if (handle == nullptr)
+        handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
         throw std::runtime_error(std::string("cannot load the plug-in: ") + dlerror());
     return handle;
 }
 
-LoadedEffect::LoadedEffect(audioMasterCallback host)
+LoadedEffect::LoadedEffect(audioMasterCallback host) : LoadedEffect(VELMORA_PLUGIN_PATH, host) {}
+
+LoadedEffect::LoadedEffect(const char* path, audioMasterCallback host)
 {
     using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library(), "VSTPluginMain"));
+    auto entry = reinterpret_cast<Entry>(dlsym(library(path), "VSTPluginMain"));
     if (entry == nullptr || (effect = entry(host ? host : answerHost)) == nullptr)
         throw std::runtime_error("the plug-in did not start");
 }
@@ -56,17 +67,18 @@ std::string LoadedEffect::text(VstInt32 opcode, VstInt32 index)
 
 std::vector<std::vector<float>> LoadedEffect::run(const std::vector<float>& input, bool accumulatingEntry)
 {
-    std::vector<std::vector<float>> outputs(7, std::vector<float>(input.size(), 123.0f));
+    const size_t count = static_cast<size_t>(effect->numOutputs);
+    std::vector<std::vector<float>> outputs(count, std::vector<float>(input.size(), 123.0f));
     std::vector<float> in(input);
     float* inputs[] = {in.data()};
-    float* outs[7];
-    for (int c = 0; c < 7; ++c)
+    std::vector<float*> outs(count);
+    for (size_t c = 0; c < count; ++c)
         outs[c] = outputs[c].data();
     const VstInt32 frames = static_cast<VstInt32>(input.size());
     if (accumulatingEntry)
-        effect->process(effect, inputs, outs, frames);
+        effect->process(effect, inputs, outs.data(), frames);
     else
-        effect->processReplacing(effect, inputs, outs, frames);
+        effect->processReplacing(effect, inputs, outs.data(), frames);
     return outputs;
 }
 

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
-// The built plug-in as a host sees it: loaded with dlopen, started through
+// A built plug-in as a host sees it: loaded with dlopen, started through
 // VSTPluginMain, driven only through its effect record.
 class LoadedEffect {
 public:
-    // Started with a host that answers only its version, or with `host`.
+    // The plug-in of VELMORA_PLUGIN_PATH, started with a host that answers
+    // only its version, or with `host`.
     explicit LoadedEffect(audioMasterCallback host = nullptr);
+    // The plug-in object at `path` (loaded once per process).
+    LoadedEffect(const char* path, audioMasterCallback host);
     ~LoadedEffect();
     LoadedEffect(const LoadedEffect&) = delete;
     LoadedEffect& operator=(const LoadedEffect&) = delete;
@@ -26,13 +29,13 @@ public:
     std::string display(int index) { return text(effGetParamDisplay, index); }
 
     // Runs `input` through processReplacing (or the accumulating entry) and
-    // returns the seven outputs.
+    // returns every output (each filled with 123 before).
     std::vector<std::vector<float>> run(const std::vector<float>& input, bool accumulatingEntry = false);
 
     // Closes the effect through the record; answers what the host gets.
     VstIntPtr close();
 
-    static void* library();
+    static void* library(const char* path = VELMORA_PLUGIN_PATH);
 
 private:
     AEffect* effect = nullptr;

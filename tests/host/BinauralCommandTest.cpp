@@ -353,6 +353,24 @@ TEST_F(BinauralTest, AnAmbiXFileIsHeardAsItsFuMaTwin)
     EXPECT_EQ(listen("marked.wav", "--format ambix").left, fromAmbiX.left);
 }
 
+// What the AmbiX plug-in renders is recognised by its header alone and heard
+// as the FuMa plug-in's render of the same source.
+TEST_F(BinauralTest, TheAmbiXRenderIsReadWithoutBeingToldAndHeardAsTheFuMaOne)
+{
+    const std::string settings = "--set azimuth=120 --set distance=1.5 --set compensation=2";
+    encode(noise(), settings, "fuma.amb");
+    encode(noise(), settings + " --format ambix", "ambix.wav");
+    const Ears fromFuMa = listen("fuma.amb");
+    const Ears fromAmbiX = listen("ambix.wav");
+    EXPECT_NE(said.find("from AmbiX"), std::string::npos) << said;
+    ASSERT_EQ(fromAmbiX.left.size(), fromFuMa.left.size());
+    // The two plug-ins' gain smoothers settle within about 6e-5 of each other.
+    for (size_t n = 0; n < fromFuMa.left.size(); ++n) {
+        ASSERT_NEAR(fromAmbiX.left[n], fromFuMa.left[n], 2e-4) << n;
+        ASSERT_NEAR(fromAmbiX.right[n], fromFuMa.right[n], 2e-4) << n;
+    }
+}
+
 // A set whose every response is the same impulse, one sample later at the
 // right ear: whatever the direction, the ears hear W alone (the loudspeaker
 // feeds add up to it), the right a sample after the left.

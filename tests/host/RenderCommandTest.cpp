@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -267,6 +268,140 @@ TEST_F(VelmoraTest, DemoWritesItsThreeFiles)
     png.read(magic, 4);
     EXPECT_EQ(std::string(magic + 1, 3), "PNG");
     EXPECT_NE(result.output.find("make install"), std::string::npos);
+}
+
+// The RIFF header fields that say what a WAV file is: the format tag, the
+// channels, the sample size and, for WAVE_FORMAT_EXTENSIBLE, the speaker mask
+// and the subformat's first two bytes.
+struct WaveHeader {
+    int formatTag = 0, channels = 0, bits = 0, subformat = 0;
+    unsigned mask = 0xffffffff;
+};
+
+WaveHeader readWaveHeader(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u16 = [&](size_t at) { return bytes.at(at) | bytes.at(at + 1) << 8; };
+    auto u32 = [&](size_t at) { return unsigned(u16(at)) | unsigned(u16(at + 2)) << 16; };
+    WaveHeader header;
+    if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF")
+        return header;
+    for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + u32(at + 4) + (u32(at + 4) & 1)) {
+        if (std::string(bytes.begin() + at, bytes.begin() + at + 4) != "fmt ")
+            continue;
+        const size_t f = at + 8;
+        header.formatTag = u16(f);
+        header.channels = u16(f + 2);
+        header.bits = u16(f + 14);
+        if (header.formatTag == 0xFFFE) {
+            header.mask = u32(f + 20);
+            header.subformat = u16(f + 24);
+        }
+        break;
+    }
+    return header;
+}
+
+TEST_F(VelmoraTest, AnAmbiXRenderIsTheFuMaRenderInAcnOrderWithSn3dWeights)
+{
+    const auto in = tone(6000);
+    writeSound("in.wav", in, 1);
+    writeText("moves.txt", "0 azimuth 30\n0.03 distance 1.2\n0.03 compensation 2\n0.08 y -1\n");
+    const std::string options = "--automation " + path("moves.txt") + " --block 50";
+    const auto fuma = render("in.wav", "fuma.amb", options);
+    const auto ambix = render("in.wav", "ambix.wav", options + " --format ambix");
+    EXPECT_EQ(info.channels, 16);
+    EXPECT_EQ(info.frames, 6000);
+    EXPECT_EQ(info.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT);
+    EXPECT_NE(ambisonic, SF_AMBISONIC_B_FORMAT) << "AmbiX files carry no FuMa mark";
+    const WaveHeader header = readWaveHeader(path("ambix.wav"));
+    EXPECT_EQ(header.formatTag, 0xFFFE);
+    EXPECT_EQ(header.channels, 16);
+    EXPECT_EQ(header.bits, 32);
+    EXPECT_EQ(header.mask, 0u) << "no speaker mask";
+    EXPECT_EQ(header.subformat, 3) << "IEEE float";
+
+    const int acn[7] = {0, 3, 1, 8, 4, 15, 9};
+    const double factor[7] = {
+        std::sqrt(2.0),      1, 1, std::sqrt(3.0) / 2, std::sqrt(3.0) / 2, std::sqrt(5.0 / 8.0),
+        std::sqrt(5.0 / 8.0)};
+    for (size_t i = 0; i < in.size(); ++i) {
+        for (int c = 0; c < 7; ++c)
+            ASSERT_NEAR(ambix.at(i * 16 + size_t(acn[c])), fuma.at(i * 7 + size_t(c)) * factor[c], 1e-4)
+                << "sample " << i << " component " << c;
+        for (int c : {2, 5, 6, 7, 10, 11, 12, 13, 14})
+            ASSERT_EQ(ambix.at(i * 16 + size_t(c)), 0.0f) << "sample " << i << " ACN " << c;
+    }
+}
+
+TEST_F(VelmoraTest, FormatChoosesThePluginAndRefusesWhatContradictsIt)
+{
+    writeSound("in.wav", tone(100), 1);
+    const std::string in = path("in.wav");
+    struct Case {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"render " + in + " " + path("out.amb") + " --format ambix",
+         "out.amb: .amb files hold FuMa B-format"},
+        {"render " + in + " " + path("OUT.AMB") + " --format ambix",
+         "OUT.AMB: .amb files hold FuMa B-format"},
+        {"render " + in + " " + path("out.amb") + " --plugin " VELMORA_AMBIX_PLUGIN_PATH,
+         "out.amb: .amb files hold FuMa B-format"},
+        {"render " + in + " " + path("out.wav") + " --format hoa", "--format hoa: expected fuma or ambix"},
+        {"render " + in + " " + path("out.wav") + " --format ambix --plugin " VELMORA_PLUGIN_PATH,
+         "is the FuMa plug-in, not the AmbiX one"},
+        {"info --format fuma --plugin " VELMORA_AMBIX_PLUGIN_PATH, "is the AmbiX plug-in, not the FuMa one"},
+        {"demo " + path("demo") + " --format acn", "--format acn"},
+    };
+    for (const Case& c : cases) {
+        const Result result = velmora(c.arguments);
+        EXPECT_NE(result.status, 0) << c.arguments;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << "\n" << result.output;
+        EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
+        EXPECT_EQ(files(), (std::vector<std::string>{"in.wav"})) << c.arguments;
+    }
+}
+
+// The line after the pins says how to hear every output in a DAW.
+TEST_F(VelmoraTest, InfoOfEitherPluginSaysHowToConnectItsOutputs)
+{
+    struct Case {
+        std::string options, id, outputs, hint;
+    } cases[] = {
+        {"", "Nb2q", "outputs    7: W X Y U V P Q\n",
+         "all 7 outputs to a 7-input bus or decoder; REAPER: a 8-channel track"},
+        {"--format ambix", "Nb2a",
+         "outputs    16: ACN 0 ACN 1 ACN 2 ACN 3 ACN 4 ACN 5 ACN 6 ACN 7 ACN 8 ACN 9 ACN 10 ACN 11 ACN 12 "
+         "ACN 13 "
+         "ACN 14 ACN 15\n",
+         "all 16 outputs to a 16-input bus or decoder; REAPER: a 16-channel track"},
+    };
+    for (const Case& c : cases) {
+        const Result result = velmora("info " + c.options);
+        ASSERT_EQ(result.status, 0) << result.output;
+        EXPECT_NE(result.output.find(c.id), std::string::npos) << result.output;
+        const size_t pins = result.output.find(c.outputs);
+        ASSERT_NE(pins, std::string::npos) << result.output;
+        const size_t next = pins + c.outputs.size();
+        const std::string line = result.output.substr(next, result.output.find('\n', next) - next);
+        EXPECT_EQ(line.rfind("in a DAW   Ardour: strict I/O off, panner bypassed, ", 0), 0u) << line;
+        EXPECT_NE(line.find(c.hint), std::string::npos) << line;
+    }
+}
+
+TEST_F(VelmoraTest, TheAmbiXDemoWritesSixteenChannels)
+{
+    const Result result = velmora("demo " + path("demo") + " --format ambix");
+    ASSERT_EQ(result.status, 0) << result.output;
+    readSound("demo/encoded.wav");
+    EXPECT_EQ(info.channels, 16);
+    EXPECT_NE(ambisonic, SF_AMBISONIC_B_FORMAT);
+    readSound("demo/binaural.wav");
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_FALSE(std::filesystem::exists(path("demo/encoded.amb")));
+    EXPECT_NE(result.output.find("Corvane Velmora XY 3 - 2d AmbiX"), std::string::npos) << result.output;
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-VstSpeakerProperties* speakerAt(VstSpeakerArrangement* arrangement, VstInt32 channel)
+VstSpeakerProperties* speakerByOffset(VstSpeakerArrangement* arrangement, VstInt32 channel)
 {
     char* first = reinterpret_cast<char*>(arrangement) + offsetof(VstSpeakerArrangement, speakers);
     return reinterpret_cast<VstSpeakerProperties*>(first) + channel;
@@ -33,8 +33,8 @@ TEST_F(SpeakerArrangement, AllocateClearsAndCountsAndDeallocateClearsThePointer)
     ASSERT_NE(to, nullptr);
     EXPECT_EQ(to->type, 0);
     EXPECT_EQ(to->numChannels, 12);
-    EXPECT_EQ(speakerAt(to, 11)->type, 0) << "room for every channel, beyond the declared eight";
-    speakerAt(to, 11)->type = 5;
+    EXPECT_EQ(speakerByOffset(to, 11)->type, 0) << "room for every channel, beyond the declared eight";
+    speakerByOffset(to, 11)->type = 5;
 
     ASSERT_TRUE(effect.allocateArrangement(&to, 1)) << "replaces the one held";
     EXPECT_EQ(to->numChannels, 1);
