@@ -80,10 +80,11 @@ void NFC_display(float, char* string, void* userData)
     effectText(userData, kCompensationDistance, string);
 }
 
-NAE_editor::NAE_editor(AudioEffect* effect) : AEffGUIEditor(effect)
+NAE_editor::NAE_editor(AudioEffect* effect, long background)
+    : AEffGUIEditor(effect), backgroundNumber(background)
 {
     installEditorBitmaps();
-    backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
+    backgroundBitmap = ScaledBitmaps::create(backgroundNumber, layout);
     rect.top = 0;
     rect.left = 0;
     fitRectToBackground();
@@ -105,7 +106,7 @@ void NAE_editor::takeScale()
         return;
     layout = ScaledLayout(factor);
     releaseBitmap(backgroundBitmap);
-    backgroundBitmap = ScaledBitmaps::create(kBackgroundBitmap, layout);
+    backgroundBitmap = ScaledBitmaps::create(backgroundNumber, layout);
     fitRectToBackground();
 }
 

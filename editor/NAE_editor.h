@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resources/ScaledLayout.h"
+#include "resources/EditorLayout.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControlListener.h"
 
@@ -25,7 +26,9 @@ class NelTouchPad;
 // reads the effect's values and brings the controls and texts up to date.
 class NAE_editor : public AEffGUIEditor, public CControlListener {
 public:
-    explicit NAE_editor(AudioEffect* effect);
+    // `background` is the resource number of the window's background: the
+    // plug-ins differ only in the footer that names their output convention.
+    explicit NAE_editor(AudioEffect* effect, long background = EditorLayout::kBackgroundBitmap);
     ~NAE_editor() override;
 
     // The window's size at the display scale it opens (or is open) with.
@@ -87,6 +90,7 @@ private:
     ScaledLayout layout; // the display scale of the window, open or next
     float hostScaleRequest = 0.f; // 0 until the host asks for a factor
     // Held from construction to destruction; drawn anew when the scale changes.
+    const long backgroundNumber;
     CBitmap* backgroundBitmap = nullptr;
     CBitmap* nfcSwitchBitmap = nullptr; // held only while open() builds the controls
     CBitmap* padBitmap = nullptr;

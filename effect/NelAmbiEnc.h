@@ -68,6 +68,8 @@ protected:
     // Must not wait for anything: it may run on the audio thread.
     virtual void parameterApplied(VstInt32 index);
 
+    OutputConvention outputConvention() const { return identity.convention; }
+
     NelAmbiEncProgram* programs;
     NelAmbisonicEncoder encoder;
 

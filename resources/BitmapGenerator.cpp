@@ -91,7 +91,8 @@ int main(int argc, char** argv)
     using namespace EditorLayout;
     const std::string dir = argv[1];
     std::vector<std::pair<int, Bytes>> files;
-    for (const int number : {kBackgroundBitmap, kSwitchBitmap, kPadBitmap, kHandleBitmap}) {
+    for (const int number :
+         {kBackgroundBitmap, kAmbiXBackgroundBitmap, kSwitchBitmap, kPadBitmap, kHandleBitmap}) {
         Bytes png = render(number);
         if (png.empty() || !writeFile(dir + "/" + pngName(number), png.data(), png.size())) {
             std::fprintf(stderr, "velmora_bitmapgen: cannot write %s\n", pngName(number).c_str());

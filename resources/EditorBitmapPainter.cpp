@@ -78,7 +78,14 @@ void insetFrame(cairo_t* cr, int left, int top, int right, int bottom)
     cairo_stroke(cr);
 }
 
-void drawBackground(cairo_t* cr)
+// The line at the foot of the window that names the output convention.
+const char* footerFor(long number)
+{
+    return number == EditorLayout::kAmbiXBackgroundBitmap ? "ACN 0..15  \xc2\xb7  SN3D (AmbiX)"
+                                                          : "W X Y U V P Q  \xc2\xb7  Furse-Malham";
+}
+
+void drawBackground(cairo_t* cr, const char* footer)
 {
     using namespace EditorLayout;
     cairo_pattern_t* grad = cairo_pattern_create_linear(0, 0, 0, kWindowHeight);
@@ -106,7 +113,7 @@ void drawBackground(cairo_t* cr)
     text(cr, 62, 71, 9, "NFC", kDimText, true, true);
     text(cr, 62, 210, 9, "radius", kDimText, false, true);
 
-    text(cr, 16, kWindowHeight - 10, 9, "W X Y U V P Q  \xc2\xb7  Furse-Malham", kDimText);
+    text(cr, 16, kWindowHeight - 10, 9, footer, kDimText);
     text(cr, kWindowWidth - 16 - 44, kWindowHeight - 10, 9, "CorVane", kDimText, true);
 }
 
@@ -254,6 +261,7 @@ bool EditorBitmapPainter::size(long number, const ScaledLayout& layout, long& wi
     using namespace EditorLayout;
     switch (number) {
     case kBackgroundBitmap:
+    case kAmbiXBackgroundBitmap:
         width = layout.windowWidth();
         height = layout.windowHeight();
         return true;
@@ -282,7 +290,8 @@ void EditorBitmapPainter::draw(cairo_t* cr, long number, const ScaledLayout& lay
         // The drawings are written in design pixels.
         cairo_scale(cr, layout.factor(), layout.factor());
         switch (number) {
-        case kBackgroundBitmap: drawBackground(cr); break;
+        case kBackgroundBitmap:
+        case kAmbiXBackgroundBitmap: drawBackground(cr, footerFor(number)); break;
         case kPadBitmap: drawPad(cr); break;
         case kHandleBitmap: drawHandle(cr); break;
         default: break;

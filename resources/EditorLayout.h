@@ -6,6 +6,9 @@
 namespace EditorLayout {
 
 constexpr int kBackgroundBitmap = 131;
+// The same background for the plug-in whose outputs are in ACN order with
+// SN3D weights: only its footer names the other convention.
+constexpr int kAmbiXBackgroundBitmap = 132;
 constexpr int kSwitchBitmap = 135;
 constexpr int kPadBitmap = 137;
 constexpr int kHandleBitmap = 138;

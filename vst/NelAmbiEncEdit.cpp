@@ -4,6 +4,7 @@
 
 #ifdef VELMORA_WITH_EDITOR
 #include "editor/NAE_editor.h"
+#include "resources/EditorLayout.h"
 #include "toolkit/UiScale.h"
 #endif
 
@@ -16,7 +17,10 @@ constexpr VstInt32 kNoCategory = 0;
 #ifdef VELMORA_WITH_EDITOR
 AEffEditor* NelAmbiEncEdit::createEditor()
 {
-    return new NAE_editor(this);
+    // The window names the output convention in its footer.
+    const bool ambiX = outputConvention() == OutputConvention::AmbiX;
+    return new NAE_editor(this,
+                          ambiX ? EditorLayout::kAmbiXBackgroundBitmap : EditorLayout::kBackgroundBitmap);
 }
 
 void NelAmbiEncEdit::mirrorToEditor(VstInt32 index, float value)

@@ -347,3 +347,33 @@ TEST_F(EditorFixture, ScaleRequestWhileOpenResizesOnlyWhenTheHostAgrees)
 }
 
 } // namespace
+
+namespace {
+
+// The AmbiX plug-in's window is the FuMa one but for the footer, which
+// names the convention its outputs follow.
+TEST(EditorBackground, TheAmbiXWindowDiffersOnlyInTheFooterThatNamesItsConvention)
+{
+    NelAmbiEncEdit fuma(recordingHost, EffectIdentity::fuma());
+    NelAmbiEncEdit ambix(recordingHost, EffectIdentity::ambix());
+    CFrame* frames[2];
+    int i = 0;
+    for (NelAmbiEncEdit* effect : {&fuma, &ambix}) {
+        auto* editor = static_cast<NAE_editor*>(effect->getEditor());
+        editor->open(nullptr);
+        frames[i] = editor->getFrame();
+        frames[i++]->redrawChanged();
+    }
+    const long footerTop = 272 - 24;
+    int differAbove = 0, differInFooter = 0;
+    for (long y = 0; y < 272; ++y)
+        for (long x = 0; x < 330; ++x) {
+            const bool differ = pixelAt(frames[0]->getBackBuffer(), int(x), int(y)) !=
+                pixelAt(frames[1]->getBackBuffer(), int(x), int(y));
+            (y < footerTop ? differAbove : differInFooter) += differ;
+        }
+    EXPECT_EQ(differAbove, 0);
+    EXPECT_GT(differInFooter, 50);
+}
+
+} // namespace
