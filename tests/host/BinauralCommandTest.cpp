@@ -1,6 +1,8 @@
 // velmora binaural end to end: a source encoded by the plug-in and rendered
 // for headphones, judged on what reaches the two ears.
 
+#include "tests/host/SoundFolderTest.h"
+
 #include <gtest/gtest.h>
 #include <kiss_fftr.h>
 #include <sndfile.h>
@@ -30,53 +32,25 @@ struct Ears {
     std::vector<float> left, right;
 };
 
-class BinauralTest : public ::testing::Test {
+class BinauralTest : public SoundFolderTest {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/velmora-binaural-XXXXXX";
-        folder = mkdtemp(pattern);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    std::string path(const std::string& name) const { return folder + "/" + name; }
-
     // Exit status; the output (standard output and error) in `said`.
     int velmora(const std::string& arguments)
     {
-        FILE* pipe = popen(("'" VELMORA_PROGRAM "' " + arguments + " 2>&1").c_str(), "r");
-        said.clear();
-        for (int c; (c = std::fgetc(pipe)) != EOF;)
-            said += char(c);
-        const int status = pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const VelmoraResult result = run(arguments);
+        said = result.output;
+        return result.status;
     }
 
-    // A 32-bit float WAV; `marked`: WAVE_FORMAT_EXTENSIBLE with the
-    // B-format mark, as .amb files carry.
     void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels,
                     bool marked = false, int rate = kRate) const
     {
-        SF_INFO info{0, rate, channels, (marked ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | SF_FORMAT_FLOAT, 0, 0};
-        SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
-        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-        if (marked)
-            sf_command(file, SFC_WAVEX_SET_AMBISONIC, nullptr, SF_AMBISONIC_B_FORMAT);
-        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
-        sf_close(file);
+        writeSoundFile(name, interleaved, channels, rate, marked);
     }
 
     std::vector<float> readSound(const std::string& name, SF_INFO& info) const
     {
-        info = SF_INFO{};
-        SNDFILE* file = sf_open(path(name).c_str(), SFM_READ, &info);
-        EXPECT_NE(file, nullptr) << name;
-        if (file == nullptr)
-            return {};
-        std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
-        sf_readf_float(file, samples.data(), info.frames);
-        sf_close(file);
-        return samples;
+        return readSoundFile(name, info);
     }
 
     // The mono source encoded by the plug-in with `settings` into NAME.amb.
@@ -116,18 +90,6 @@ protected:
         std::filesystem::remove(path("set.cdl"));
     }
 
-    // Files in the folder, hidden ones too, so that a case can see that
-    // nothing was left behind.
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string folder;
     std::string said;
 };
 

@@ -1,6 +1,8 @@
 // The velmora program end to end: it loads the built plug-in the way a DAW
 // does and writes real files.
 
+#include "tests/host/SoundFolderTest.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -19,67 +21,19 @@ namespace {
 constexpr int kRate = 48000;
 constexpr float kW = 0.70710677f;
 
-struct Result {
-    int status;
-    std::string output; // standard output and error together
-};
+using Result = VelmoraResult;
 
-class VelmoraTest : public ::testing::Test {
+class VelmoraTest : public SoundFolderTest {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/velmora-test-XXXXXX";
-        folder = mkdtemp(pattern);
-    }
-
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    std::string path(const std::string& name) const { return folder + "/" + name; }
-
-    Result velmora(const std::string& arguments) const
-    {
-        FILE* pipe = popen(("'" VELMORA_PROGRAM "' " + arguments + " 2>&1").c_str(), "r");
-        std::string output;
-        for (int c; (c = std::fgetc(pipe)) != EOF;)
-            output += char(c);
-        const int status = pclose(pipe);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-    }
+    Result velmora(const std::string& arguments) const { return run(arguments); }
 
     void writeSound(const std::string& name, const std::vector<float>& interleaved, int channels) const
     {
-        SF_INFO info{0, kRate, channels, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
-        SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
-        ASSERT_NE(file, nullptr);
-        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
-        sf_close(file);
+        writeSoundFile(name, interleaved, channels, kRate);
     }
 
     // The samples of a sound file; its header in info and ambisonic.
-    std::vector<float> readSound(const std::string& name)
-    {
-        info = SF_INFO{};
-        SNDFILE* file = sf_open(path(name).c_str(), SFM_READ, &info);
-        EXPECT_NE(file, nullptr) << name;
-        if (file == nullptr)
-            return {};
-        std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
-        sf_readf_float(file, samples.data(), info.frames);
-        ambisonic = sf_command(file, SFC_WAVEX_GET_AMBISONIC, nullptr, 0);
-        sf_close(file);
-        return samples;
-    }
-
-    // Files in the folder (a hidden partial output included), so a test can
-    // see that nothing was left behind.
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<float> readSound(const std::string& name) { return readSoundFile(name, info, &ambisonic); }
 
     void writeText(const std::string& name, const std::string& text) const
     {
