@@ -49,7 +49,6 @@ protected:
         return readSound(out);
     }
 
-    std::string folder;
     SF_INFO info{};
     int ambisonic = 0;
 };
