@@ -61,6 +61,12 @@ public:
         return true;
     }
 
+    // How many cells have ever been claimed by a push, and popped. A push
+    // that has returned is counted in claimed(); its cell may still be
+    // unpublished for a moment when another push claimed one before it.
+    std::size_t claimed() const { return tail_.load(std::memory_order_seq_cst); }
+    std::size_t popped() const { return head_.load(std::memory_order_relaxed); }
+
     // True when the oldest cell is published and waiting to be popped.
     bool hasPending() const
     {

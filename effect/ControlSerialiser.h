@@ -42,9 +42,18 @@ public:
     {
         while (running_.exchange(true, std::memory_order_seq_cst))
             std::this_thread::yield();
+        // Everything submitted before, this thread's own commands among
+        // them, goes first. A cell claimed but not yet published (its
+        // submitter was interrupted between the two) holds up the ones
+        // behind it: wait for it rather than overtake them.
+        const std::size_t before = ring_.claimed();
         Command pending;
-        while (ring_.pop(pending))
-            apply(pending);
+        while (ring_.popped() < before) {
+            if (ring_.pop(pending))
+                apply(pending);
+            else
+                std::this_thread::yield();
+        }
         apply(command);
         running_.store(false, std::memory_order_seq_cst);
         // Whatever was left while this thread ran.
