@@ -184,7 +184,7 @@ if [ -x scripts/run-fuzz.sh ] && [ -d tests/fuzz ]; then
        || ! why=$("$fuzz_probe" -runs=1 2>&1); then
     why=$(grep -m1 -E 'ERROR|FATAL|error' <<<"$why")
     skip 1 "fuzzing: libFuzzer with AddressSanitizer does not work here (${why:-cannot link})"
-  elif scripts/run-fuzz.sh 10; then
+  elif scripts/run-fuzz.sh 6; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))

@@ -22,7 +22,12 @@ constexpr size_t kTextBuffer = 256; // what hosts give
 constexpr size_t kLongestText = 64; // the pin labels' limit, terminator included
 constexpr size_t kLongestValueText = 9; // eight characters and the terminator
 constexpr int kMaxFrames = 1024;
-constexpr int kOutputs = 7;
+// Seven for the FuMa plug-in, sixteen for the AmbiX one: the build makes a
+// fuzzer for each.
+#ifndef VELMORA_FUZZ_OUTPUTS
+#define VELMORA_FUZZ_OUTPUTS 7
+#endif
+constexpr int kOutputs = VELMORA_FUZZ_OUTPUTS;
 constexpr unsigned char kUntouched = 0xA5;
 
 VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
