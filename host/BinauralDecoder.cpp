@@ -1,20 +1,13 @@
 #include "host/BinauralDecoder.h"
 
 #include "dsp/Angles.h"
+#include "host/RingDecode.h"
 #include "host/SofaSet.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr int kOrder = 3;
-
-// max-rE weight of order m for a horizontal decode of order kOrder.
-double maxReWeight(int m)
-{
-    return std::cos(m * kPi / (2.0 * (kOrder + 1)));
-}
 
 // Adds `gain` times `response` into `sum`, growing it when needed.
 void addScaled(std::vector<float>& sum, const std::vector<float>& response, double gain)
@@ -27,21 +20,9 @@ void addScaled(std::vector<float>& sum, const std::vector<float>& response, doub
 
 } // namespace
 
-// A plane wave from azimuth a carries W = 1/sqrt(2) and cos(m a), sin(m a)
-// in the order-m pair; these gains give the loudspeaker nearest to it the
-// most, and all the loudspeakers together a sum of exactly 1 (W's share), so
-// the low frequencies, where the ears hear the feeds add up, keep their level.
 std::array<double, BinauralDecoder::kChannels> BinauralDecoder::speakerGains(double azimuthDegrees)
 {
-    const double a = azimuthDegrees * kPi / 180.0;
-    std::array<double, kChannels> gains{};
-    gains[0] = std::sqrt(2.0) / kSpeakers;
-    for (int m = 1; m <= kOrder; ++m) {
-        const double weight = 2.0 * maxReWeight(m) / kSpeakers;
-        gains[static_cast<size_t>(2 * m - 1)] = weight * std::cos(m * a);
-        gains[static_cast<size_t>(2 * m)] = weight * std::sin(m * a);
-    }
-    return gains;
+    return RingDecode::gains(azimuthDegrees * kPi / 180.0, kSpeakers, RingDecode::Weighting::MaxRE);
 }
 
 BinauralDecoder::BinauralDecoder(const SofaSet& set)

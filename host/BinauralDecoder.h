@@ -2,6 +2,7 @@
 
 #include "host/OverlapAddConvolver.h"
 #include "host/ProgressBar.h"
+#include "host/RingDecode.h"
 
 #include <array>
 #include <functional>
@@ -19,7 +20,7 @@ class BinauralDecoder {
 public:
     // Eight, the fewest a regular ring needs to carry third order evenly.
     static constexpr int kSpeakers = 8;
-    static constexpr int kChannels = 7;
+    static constexpr int kChannels = RingDecode::kChannels;
     static constexpr int kEars = 2; // left, right
 
     // Fills up to `count` frames of the seven channels; returns how many, 0 at the end.

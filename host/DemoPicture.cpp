@@ -3,6 +3,7 @@
 
 #include "host/DemoScene.h"
 #include "host/HostError.h"
+#include "host/RingDecode.h"
 
 #include <cairo.h>
 
@@ -22,22 +23,11 @@ constexpr double kHeatWidth = 560.0;
 constexpr double kHeatTop = 60.0;
 constexpr double kRowHeight = 56.0;
 constexpr double kFloorDb = -40.0;
-constexpr size_t kW = 0, kX = 1, kY = 2, kU = 3, kV = 4, kP = 5, kQ = 6;
+constexpr size_t kW = 0;
 
 double speakerAngle(int k)
 {
     return 2.0 * kPi * k / DemoPicture::kSpeakers;
-}
-
-// Basic (sampling) decode of FuMa horizontal third order: W carries 1/sqrt(2).
-double decode(const std::vector<std::vector<float>>& b, size_t i, double angle)
-{
-    return (std::sqrt(2.0) * b[kW][i] +
-            2.0 *
-                (b[kX][i] * std::cos(angle) + b[kY][i] * std::sin(angle) + b[kU][i] * std::cos(2 * angle) +
-                 b[kV][i] * std::sin(2 * angle) + b[kP][i] * std::cos(3 * angle) +
-                 b[kQ][i] * std::sin(3 * angle))) /
-        DemoPicture::kSpeakers;
 }
 
 // Black through blue and orange to white, for 0..1.
@@ -164,9 +154,11 @@ std::vector<std::vector<double>> DemoPicture::speakerLevels(const std::vector<st
     // over a window centred on it.
     std::vector<std::vector<double>> sums(kSpeakers, std::vector<double>(frames + 1, 0.0));
     for (int k = 0; k < kSpeakers; ++k) {
-        const double angle = speakerAngle(k);
+        const auto gains = RingDecode::gains(speakerAngle(k), kSpeakers, RingDecode::Weighting::Basic);
         for (size_t i = 0; i < frames; ++i) {
-            const double s = decode(bFormat, i, angle);
+            double s = 0.0;
+            for (size_t c = 0; c < gains.size(); ++c)
+                s += gains[c] * bFormat[c][i];
             sums[k][i + 1] = sums[k][i] + s * s;
         }
     }
