@@ -166,8 +166,6 @@ bool NAE_editor::open(void* ptr)
     newFrame->setFontScale(layout.factor());
     newFrame->setBackground(backgroundBitmap);
     buildControls(newFrame);
-    // Published only now: a host thread that sets parameters meanwhile finds
-    // the window closed rather than half-built.
     frame = newFrame;
     setKnobMode(0);
 

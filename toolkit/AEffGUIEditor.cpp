@@ -91,8 +91,8 @@ void AEffGUIEditor::endEdit(long index)
 
 void AEffGUIEditor::destroyFrame()
 {
-    // The pointer goes first: a host thread that sets parameters checks it
-    // before touching the controls.
+    // The pointer goes first: a control's mouse loop that reaches the editor
+    // from inside the host's idle callback finds the window gone.
     CFrame* old = frame;
     frame = nullptr;
     if (!old)
