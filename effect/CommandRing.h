@@ -26,9 +26,10 @@ public:
     CommandRing(const CommandRing&) = delete;
     CommandRing& operator=(const CommandRing&) = delete;
 
-    bool push(const T& item)
+    // `position` tells where the item stands in the order of all pushes.
+    bool push(const T& item, std::size_t& position)
     {
-        std::size_t position = tail_.load(std::memory_order_relaxed);
+        position = tail_.load(std::memory_order_relaxed);
         Cell* cell;
         for (;;) {
             cell = &cells_[position & kMask];

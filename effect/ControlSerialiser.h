@@ -6,7 +6,8 @@
 #include <thread>
 
 // Runs commands submitted from any thread one at a time, in the order they
-// were submitted, without making a submitter wait for another thread.
+// were submitted, without making a real-time submitter wait for another
+// thread.
 //
 // A submitter leaves its command in the ring and then tries to become the
 // one thread that runs commands. If it can, it runs everything pending
@@ -29,13 +30,16 @@
 // real-time callers left, not a flood from an editor or a program switcher.
 template <class Command, std::size_t Capacity> class ControlSerialiser {
 public:
-    template <class Apply> void submit(const Command& command, Apply&& apply)
+    // True when this thread applied the command itself, so that it is in
+    // effect now; false when another thread applies it before letting go.
+    template <class Apply> bool submit(const Command& command, Apply&& apply)
     {
-        while (!ring_.push(command)) {
+        std::size_t position = 0;
+        while (!ring_.push(command, position)) {
             runPending(apply);
             std::this_thread::yield();
         }
-        runPending(apply);
+        return runPending(apply) > position;
     }
 
     template <class Apply> void runExclusively(const Command& command, Apply&& apply)
@@ -61,16 +65,21 @@ public:
     }
 
     // Runs whatever is pending, unless another thread is running commands.
-    template <class Apply> void runPending(Apply&& apply)
+    // Answers how far in the order of pushes this thread's own runs got (0
+    // when it ran nothing).
+    template <class Apply> std::size_t runPending(Apply&& apply)
     {
+        std::size_t ranTo = 0;
         while (ring_.hasPending()) {
             if (running_.exchange(true, std::memory_order_seq_cst))
-                return;
+                return ranTo;
             Command command;
             while (ring_.pop(command))
                 apply(command);
+            ranTo = ring_.popped();
             running_.store(false, std::memory_order_seq_cst);
         }
+        return ranTo;
     }
 
 private:

@@ -94,6 +94,7 @@ void NelAmbiEnc::resume()
 {
     AudioEffectX::resume();
     submit(Caller::UserInterface, ControlCommand::Kind::Resume);
+    reportChangesToHost();
 }
 
 void NelAmbiEnc::setSampleRate(float rate)
@@ -102,6 +103,7 @@ void NelAmbiEnc::setSampleRate(float rate)
         return;
     AudioEffectX::setSampleRate(rate);
     submit(Caller::UserInterface, ControlCommand::Kind::SampleRate, 0, rate);
+    reportChangesToHost();
 }
 
 void NelAmbiEnc::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -132,8 +134,8 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
     hostKnows[index].store(value);
-    submit(Caller::MayBeRealTime, ControlCommand::Kind::Parameter, index, value);
-    reportChangesToHost();
+    if (submit(Caller::MayBeRealTime, ControlCommand::Kind::Parameter, index, value))
+        reportChangesToHost();
 }
 
 void NelAmbiEnc::setParameterAutomated(VstInt32 index, float value)
@@ -201,7 +203,7 @@ void NelAmbiEnc::reportChangesToHost()
     reportingEffect = outer;
 }
 
-void NelAmbiEnc::submit(Caller caller, ControlCommand::Kind kind, VstInt32 index, float value)
+bool NelAmbiEnc::submit(Caller caller, ControlCommand::Kind kind, VstInt32 index, float value)
 {
     ControlCommand command;
     command.kind = kind;
@@ -209,9 +211,9 @@ void NelAmbiEnc::submit(Caller caller, ControlCommand::Kind kind, VstInt32 index
     command.value = value;
     const auto applyHere = [this](const ControlCommand& c) { apply(c); };
     if (caller == Caller::MayBeRealTime)
-        control.submit(command, applyHere);
-    else
-        control.runExclusively(command, applyHere);
+        return control.submit(command, applyHere);
+    control.runExclusively(command, applyHere);
+    return true;
 }
 
 void NelAmbiEnc::apply(const ControlCommand& command)

@@ -91,9 +91,14 @@ private:
     // waits its turn instead of leaving work for the audio thread (see
     // ControlSerialiser).
     enum class Caller { MayBeRealTime, UserInterface };
-    void submit(Caller caller, ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
+    // True when the change is in effect on return: always for the user-interface
+    // side, and for a real-time caller that applied it itself.
+    bool submit(Caller caller, ControlCommand::Kind kind, VstInt32 index = 0, float value = 0.0f);
     // Tells the host, through automation reports, every parameter whose value
-    // now differs from what the host last set or was last told.
+    // now differs from what the host last set or was last told. Called by
+    // every thread that applied changes, once they are in effect: a change
+    // another thread applied is that thread's to report, never one this
+    // thread merely left in the ring.
     void reportChangesToHost();
     // These run only inside the serialiser, one thread at a time.
     void apply(const ControlCommand& command);
@@ -109,7 +114,8 @@ private:
     // thread, the editor and generic parameter views on the GUI thread,
     // program changes anywhere. The program values, the current program and
     // the encoder's fields and updates belong to one writer at a time, the
-    // thread the serialiser lets run commands; nobody ever waits for it.
+    // thread the serialiser lets run commands; setParameter never waits for
+    // it, the other changes wait their turn.
     ControlSerialiser<ControlCommand, kPendingCommands> control;
     // The encoder's quantity behind each parameter as last applied: what
     // getParameter and the value texts read, from any thread.
