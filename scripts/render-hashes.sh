@@ -28,10 +28,26 @@ cat >"$work/moving.txt" <<'AUTOMATION'
 2.25  azimuth       271
 AUTOMATION
 
+# The samples of a RIFF file: its data chunk. The other chunks may carry the
+# time the file was written (libsndfile's PEAK chunk).
+samples_hash() {
+  local file=$1 offset=12 size id
+  while [ "$offset" -lt "$(stat -c %s "$file")" ]; do
+    id=$(dd if="$file" bs=1 skip="$offset" count=4 status=none)
+    size=$(od -An -tu4 -j $((offset + 4)) -N4 "$file" | tr -d ' ')
+    if [ "$id" = data ]; then
+      tail -c +$((offset + 9)) "$file" | head -c "$size" | sha256sum | cut -c1-16
+      return
+    fi
+    offset=$((offset + 8 + size + size % 2))
+  done
+  echo "no-data-chunk"
+}
+
 scene() {
   local name=$1; shift
   "$velmora" render "$input" "$work/$name.wav" --wav "$@" >/dev/null
-  printf '%s %s\n' "$(sha256sum <"$work/$name.wav" | cut -c1-16)" "$name"
+  printf '%s %s\n' "$(samples_hash "$work/$name.wav")" "$name"
 }
 
 for format in fuma ambix; do
@@ -45,6 +61,6 @@ for format in fuma ambix; do
   scene "$format-program-3" --format "$format" --program 3 --set x=1 --set y=norm:0.9
   "$velmora" demo "$work/demo-$format" --format "$format" >/dev/null
   for f in "$work/demo-$format"/encoded.*; do
-    printf '%s %s\n' "$(sha256sum <"$f" | cut -c1-16)" "$format-demo"
+    printf '%s %s\n' "$(samples_hash "$f")" "$format-demo"
   done
 done
