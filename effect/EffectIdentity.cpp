@@ -12,7 +12,7 @@ static_assert(sizeof kAcnLabels / sizeof kAcnLabels[0] == AmbiXChannels::kFrameC
 
 const EffectIdentity kFuMa = {
     "Corvane Velmora XY 3 - 2d",
-    vstFourCharCode('N', 'b', '2', 'q'),
+    "Nb2q",
     OutputConvention::FuMa,
     sizeof kFuMaLabels / sizeof kFuMaLabels[0],
     kFuMaLabels,
@@ -21,7 +21,7 @@ const EffectIdentity kFuMa = {
 
 const EffectIdentity kAmbiX = {
     "Corvane Velmora XY 3 - 2d AmbiX",
-    vstFourCharCode('N', 'b', '2', 'a'),
+    "Nb2a",
     OutputConvention::AmbiX,
     AmbiXChannels::kFrameChannels,
     kAcnLabels,

@@ -1,20 +1,15 @@
 #pragma once
 
-#include "plugin/AEffect.h"
-
-// How the effect's outputs carry the B-format signal.
-enum class OutputConvention {
-    FuMa, // seven outputs W X Y U V P Q, Furse-Malham weights
-    AmbiX, // sixteen outputs ACN 0..15, SN3D weights; the nine with height are silent
-};
+#include "effect/OutputConvention.h"
 
 // What makes one shipped plug-in different from the other: the names and ID a
 // host files it under, its outputs and how they carry the signal. Everything
-// else (parameters, programs, editor, engine) is the same effect. The
-// composition root picks one per plug-in object.
+// else (parameters, programs, editor, engine) is the same effect. Each
+// format's composition root picks one per plug-in object; nothing here
+// belongs to one plug-in format.
 struct EffectIdentity {
     const char* product; // effect and product name
-    VstInt32 uniqueId;
+    const char* uniqueId; // the four characters a VST 2.x host files the plug-in under
     OutputConvention convention;
     int numOutputs;
     const char* const* outputLabels; // numOutputs labels

@@ -1,6 +1,5 @@
 #include "effect/NelAmbiEnc.h"
 
-#include "effect/AmbiXOutputs.h"
 #include "plugin/ValueText.h"
 
 #include <cmath>
@@ -21,8 +20,6 @@ const char kOff[] = "off";
 // float2string limits that give two decimals for one integer digit.
 constexpr VstInt32 kPositiveDigits = 4;
 constexpr VstInt32 kNegativeDigits = 5;
-// The near-field filters never model a source closer than this.
-constexpr float kNearestFilterMetres = NelAmbisonicEncoder::kNearestFilterDistance;
 
 using NamesLock = std::lock_guard<std::mutex>;
 
@@ -55,19 +52,15 @@ void copyText(char* destination, const char* text, size_t limit)
     vst_strncpy(destination, text, limit);
 }
 
-// The encoder's gains carry the output convention's weights, so that both
-// conventions cost the same per sample; FuMa's are the encoder's own.
-const double* encoderWeightsFor(OutputConvention convention)
-{
-    return convention == OutputConvention::AmbiX ? AmbiXOutputs::encoderWeights() : nullptr;
-}
-
 } // namespace
 
 NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& identity_)
     : AudioEffectX(hostCallback, kNumPrograms, ParameterTable::kCount),
       programs(new NelAmbiEncProgram[kNumPrograms]),
-      encoder(Order3H0V, encoderWeightsFor(identity_.convention)), identity(identity_)
+      // The encoder's gains carry the output convention's weights, so that
+      // both conventions cost the same per sample.
+      encoder(Order3H0V, EncoderControl::encoderWeights(identity_.convention)),
+      encoderControl(encoder, identity_.convention), identity(identity_)
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
@@ -75,7 +68,8 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& i
     setProgram(0);
     setNumInputs(1);
     setNumOutputs(identity.numOutputs);
-    setUniqueID(identity.uniqueId);
+    setUniqueID(vstFourCharCode(identity.uniqueId[0], identity.uniqueId[1], identity.uniqueId[2],
+                                identity.uniqueId[3]));
     describeSpeakers();
     NelAmbiEnc::resume();
     for (int i = 0; i < ParameterTable::kCount; ++i)
@@ -118,10 +112,7 @@ void NelAmbiEnc::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 
 void NelAmbiEnc::render(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (identity.convention == OutputConvention::AmbiX)
-        AmbiXOutputs::render(encoder, inputs, outputs, sampleFrames);
-    else
-        encoder.process(inputs, outputs, sampleFrames);
+    encoderControl.render(inputs, outputs, sampleFrames);
 }
 
 void NelAmbiEnc::__processDeprecated(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -221,18 +212,15 @@ void NelAmbiEnc::apply(const ControlCommand& command)
     switch (command.kind) {
     case ControlCommand::Kind::Parameter: applyParameter(command.index, command.value); break;
     case ControlCommand::Kind::Program: applyProgram(command.index); break;
-    case ControlCommand::Kind::SampleRate:
-        encoder.sampleRate = command.value;
-        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
-        break;
-    case ControlCommand::Kind::Resume: encoder.resume(); break;
+    case ControlCommand::Kind::SampleRate: encoderControl.setSampleRate(command.value); break;
+    case ControlCommand::Kind::Resume: encoderControl.resume(); break;
     }
 }
 
 void NelAmbiEnc::applyParameter(VstInt32 index, float value)
 {
     programs[currentProgram].values[index] = value;
-    setEncoderValue(index, ParameterTable::toEncoder(index, value));
+    encoderControl.setParameter(index, value);
     publishHeldValues();
     parameterApplied(index);
 }
@@ -250,28 +238,7 @@ void NelAmbiEnc::applyProgram(VstInt32 program)
 void NelAmbiEnc::publishHeldValues()
 {
     for (int i = 0; i < ParameterTable::kCount; ++i)
-        heldValues[i].store(encoder.*ParameterTable::info(i).field, std::memory_order_release);
-}
-
-// Writes one encoder field and brings the encoder up to date in the way that
-// field requires.
-void NelAmbiEnc::setEncoderValue(int index, float value)
-{
-    const ParameterInfo& parameter = ParameterTable::info(index);
-    encoder.*parameter.field = value;
-    switch (parameter.update) {
-    case ParameterUpdate::Polar: encoder.UpdatePolarCoords(); break;
-    case ParameterUpdate::Rectangular: encoder.UpdateRectCoords(); break;
-    case ParameterUpdate::SourceDistance:
-        encoder.filterDistance = value < kNearestFilterMetres ? kNearestFilterMetres : value;
-        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
-        encoder.UpdatePolarCoords();
-        break;
-    case ParameterUpdate::Compensation:
-        encoder.SetDistCoef(encoder.filterDistance, encoder.compDistance);
-        encoder.UpdatePolarCoords();
-        break;
-    }
+        heldValues[i].store(encoderControl.quantity(i), std::memory_order_release);
 }
 
 void NelAmbiEnc::setProgramName(char* name)

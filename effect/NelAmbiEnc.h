@@ -6,6 +6,7 @@
 
 #include "dsp/NelAmbisonicEncoder.h"
 #include "effect/ControlSerialiser.h"
+#include "effect/EncoderControl.h"
 #include "effect/EffectIdentity.h"
 #include "effect/NelAmbiEncProgram.h"
 #include "plugin/AudioEffectX.h"
@@ -104,7 +105,6 @@ private:
     void apply(const ControlCommand& command);
     void applyParameter(VstInt32 index, float value);
     void applyProgram(VstInt32 program);
-    void setEncoderValue(int index, float value);
     void publishHeldValues();
 
     float heldValue(int index) const { return heldValues[index].load(std::memory_order_acquire); }
@@ -117,6 +117,8 @@ private:
     // thread the serialiser lets run commands; setParameter never waits for
     // it, the other changes wait their turn.
     ControlSerialiser<ControlCommand, kPendingCommands> control;
+    // The rules that drive `encoder`, shared with the other plug-in formats.
+    EncoderControl encoderControl;
     // The encoder's quantity behind each parameter as last applied: what
     // getParameter and the value texts read, from any thread.
     std::atomic<float> heldValues[ParameterTable::kCount];
