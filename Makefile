@@ -8,6 +8,8 @@ CMAKE_GEN  := cmake -S . -G "Unix Makefiles"
 WERROR     := $(if $(CI),-DVELMORA_WERROR=ON,)
 PLUGINS    := $(BUILD)/release/corvane-velmora-xy3-2d.so $(BUILD)/release/corvane-velmora-xy3-2d-ambix.so
 VST_DIR    := $(or $(firstword $(subst :, ,$(VST_PATH))),$(HOME)/.vst)
+LV2_BUNDLE := $(BUILD)/release/corvane-velmora-xy3-2d.lv2
+LV2_DIR    := $(or $(firstword $(subst :, ,$(LV2_PATH))),$(HOME)/.lv2)
 CONFIGURE_RELEASE := $(CMAKE_GEN) -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
 
 .PHONY: all deps release run test bench fuzz install clean
@@ -22,10 +24,11 @@ release: deps
 	@cmake --build $(BUILD)/release -j $(JOBS)
 
 # The main job on its built-in default: a short demonstration render. It
-# needs only the plug-in and velmora, so only those are built.
+# needs only the plug-in and velmora; the LV2 bundle is built beside them, so
+# that every plug-in a user may load is there after it.
 run: deps
 	@$(CONFIGURE_RELEASE)
-	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora
+	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora_vst_ambix velmora_lv2 velmora
 	@scripts/run-demo.sh $(BUILD)/release
 
 test: deps
@@ -39,14 +42,19 @@ bench: deps
 fuzz: deps
 	@scripts/run-fuzz.sh $(or $(FUZZ_SECONDS),600)
 
-# Both plug-ins: FuMa outputs (corvane-velmora-xy3-2d.so) and AmbiX outputs
-# (corvane-velmora-xy3-2d-ambix.so).
+# Both VST 2.x plug-ins, FuMa outputs (corvane-velmora-xy3-2d.so) and AmbiX
+# outputs (corvane-velmora-xy3-2d-ambix.so), and the LV2 bundle that holds
+# both as LV2 plug-ins. A bundle installed before is replaced whole.
 install: deps
 	@$(CONFIGURE_RELEASE)
-	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora_vst_ambix
+	@cmake --build $(BUILD)/release -j $(JOBS) --target velmora_vst velmora_vst_ambix velmora_lv2
 	@mkdir -p "$(VST_DIR)"
 	@cp $(PLUGINS) "$(VST_DIR)/"
 	@echo "installed $(notdir $(PLUGINS)) into $(VST_DIR)"
+	@mkdir -p "$(LV2_DIR)"
+	@rm -rf "$(LV2_DIR)/$(notdir $(LV2_BUNDLE))"
+	@cp -r $(LV2_BUNDLE) "$(LV2_DIR)/"
+	@echo "installed $(notdir $(LV2_BUNDLE)) into $(LV2_DIR)"
 
 clean:
 	rm -rf $(BUILD)

@@ -16,6 +16,8 @@ packages=(
   netcdf-bin                         # ncgen: the binaural tests write small SOFA files
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
+  lv2-dev                            # the LV2 plug-ins: LV2's headers, and lv2_validate for their Turtle
+  lilv-utils sordi serdi jalv jackd2 liblilv-dev   # LV2's own tools and hosts, for the LV2 tests
 )
 i386_packages=(libx11-dev:i386 libcairo2-dev:i386)   # the 32-bit editor
 
