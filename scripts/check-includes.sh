@@ -7,12 +7,34 @@
 # paragraph does not name is reported as FILE:LINE and fails the check, so
 # the folders keep depending one way. Tests are not checked: they may reach
 # anything they test.
+#
+# A folder inside another (`lv2/ui/`) with a README of its own is a folder of
+# its own: its sources keep to its README, and to its parent's sources it is
+# as foreign as any other folder. A folder inside another without a README
+# belongs to its parent.
 set -uo pipefail
 root=${1:-$(dirname "$0")/..}
 cd "$root" || exit 2
 
 # Folders that hold no product sources.
 unchecked=" tests scripts docs build "
+
+has_rules() {
+  [ -f "$1/README.md" ] && grep -q '^May include:' "$1/README.md"
+}
+
+# owner PATH: sets `owned` to the folder whose README rules PATH: its
+# nearest enclosing folder with rules, else its top folder
+declare -A owners
+owner() {
+  local dir=${1%/*}
+  if [ -z "${owners[$dir]:-}" ]; then
+    local d=$dir
+    while [[ "$d" == */* ]] && ! has_rules "$d"; do d=${d%/*}; done
+    owners[$dir]=$d
+  fi
+  owned=${owners[$dir]}
+}
 
 # allowed FOLDER: the backticked paths of the README's "May include:" paragraph
 allowed() {
@@ -34,26 +56,38 @@ permits() {
 }
 
 status=0
-for dir in */; do
-  dir=${dir%/}
-  [[ "$unchecked" == *" $dir "* ]] && continue
-  sources=$(find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
-  [ -z "$sources" ] && continue
-  if [ ! -f "$dir/README.md" ] || ! grep -q '^May include:' "$dir/README.md"; then
-    echo "$dir/: no \"May include:\" paragraph in $dir/README.md"
+declare -A reported rules_of
+files=()
+while read -r file; do
+  owner "$file"
+  [[ "$unchecked" == *" ${owned%%/*} "* ]] && continue
+  if ! has_rules "$owned"; then
+    if [ -z "${reported[$owned]:-}" ]; then
+      echo "$owned/: no \"May include:\" paragraph in $owned/README.md"
+      reported[$owned]=1
+    fi
     status=1
     continue
   fi
-  rules=$(allowed "$dir")
+  [ -z "${rules_of[$owned]+set}" ] && rules_of[$owned]=$(allowed "$owned")
+  files+=("$file")
+done < <(find . -mindepth 2 \( -path ./.git -o -path ./build \) -prune -o -type f \( -name '*.h' -o -name '*.cpp' \) -print \
+           | sed 's|^\./||' | sort)
+
+if [ ${#files[@]} -gt 0 ]; then
   while IFS=: read -r file line text; do
-    header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]*)".*/\1/' <<<"$text")
+    [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]*)\" ]] || continue
+    header=${BASH_REMATCH[1]}
     [[ "$header" != */* ]] && continue
-    [[ "$header" == "$dir/"* ]] && continue
-    if ! permits "$rules" "$header"; then
-      echo "$file:$line: includes \"$header\", which $dir/README.md does not allow"
+    owner "$file"
+    folder=$owned
+    owner "$header"
+    [ "$owned" = "$folder" ] && continue
+    if ! permits "${rules_of[$folder]}" "$header"; then
+      echo "$file:$line: includes \"$header\", which $folder/README.md does not allow"
       status=1
     fi
-  done < <(grep -n -H -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' $sources)
-done
+  done < <(grep -n -H -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "${files[@]}")
+fi
 [ "$status" -eq 0 ] && echo "includes: every folder keeps to its README"
 exit "$status"

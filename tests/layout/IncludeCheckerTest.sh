@@ -71,6 +71,21 @@ rm -r "$dir/newer"
 put tests/AnyTest.cpp '#include "upper/Top.h"'
 expect pass "tests may include anything"
 
+# A folder inside another: with a README it is a folder of its own.
+put upper/inner/README.md "# inner" "" "May include: \`upper/Top.h\`, \`lower/\`."
+put upper/inner/In.cpp '#include "upper/inner/In.h"' '#include "upper/Top.h"' '#include "lower/Base.h"'
+expect pass "a nested folder keeps to its own README"
+put upper/inner/In.cpp '#include "side/Only.h"'
+expect fail "a nested folder does not inherit its parent's rules" 'upper/inner/In.cpp:1: includes "side/Only.h"'
+put upper/inner/In.cpp '#include "upper/Top.h"'
+put upper/Top.cpp '#include "upper/inner/In.h"'
+expect fail "to its parent a nested folder is another folder" 'upper/Top.cpp:1: includes "upper/inner/In.h"'
+put upper/Top.cpp '#include "lower/Base.h"'
+rm "$dir/upper/inner/README.md"
+put upper/inner/In.cpp '#include "side/Only.h"' '#include "upper/Top.h"'
+expect pass "a nested folder without a README belongs to its parent"
+rm -r "$dir/upper/inner"
+
 # The real rule that keeps the effect below the editor.
 tree real
 mkdir -p "$dir/effect" && cp "$source_root/effect/README.md" "$dir/effect/"
