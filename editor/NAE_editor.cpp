@@ -1,9 +1,8 @@
 #include "editor/NAE_editor.h"
 
+#include "editor/EffectLink.h"
 #include "editor/NelTouchPad.h"
 #include "effect/ParameterTable.h"
-#include "plugin/AudioEffect.h"
-#include "plugin/AudioEffectX.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
 #include "resources/ScaledBitmaps.h"
@@ -45,15 +44,15 @@ void releaseBitmap(CBitmap*& bitmap)
     bitmap = nullptr;
 }
 
-void effectText(void* effect, VstInt32 index, char* string)
+void linkText(void* link, VstInt32 index, char* string)
 {
     string[0] = 0;
-    if (effect)
-        static_cast<AudioEffect*>(effect)->getParameterDisplay(index, string);
+    if (link)
+        static_cast<EditorLink*>(link)->parameterText(index, string);
 }
 
 CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringConvert convert,
-                          AudioEffect* effect, CHoriTxtAlign align)
+                          EditorLink& link, CHoriTxtAlign align)
 {
     auto* display = new CParamDisplay(rect, nullptr, 0);
     display->setHoriAlign(align);
@@ -61,7 +60,7 @@ CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringC
     display->setFontColor(kDisplayColour);
     display->setTransparency(true);
     display->setValue(value);
-    display->setStringConvert(convert, effect);
+    display->setStringConvert(convert, &link);
     return display;
 }
 
@@ -69,19 +68,24 @@ CParamDisplay* newDisplay(const CRect& rect, float value, CParamDisplay::StringC
 
 void x_display(float, char* string, void* userData)
 {
-    effectText(userData, kX, string);
+    linkText(userData, kX, string);
 }
 void y_display(float, char* string, void* userData)
 {
-    effectText(userData, kY, string);
+    linkText(userData, kY, string);
 }
 void NFC_display(float, char* string, void* userData)
 {
-    effectText(userData, kCompensationDistance, string);
+    linkText(userData, kCompensationDistance, string);
 }
 
-NAE_editor::NAE_editor(AudioEffect* effect, long background)
-    : AEffGUIEditor(effect), backgroundNumber(background)
+NAE_editor::NAE_editor(AudioEffect* effect, long background) : NAE_editor(effect, nullptr, background) {}
+
+NAE_editor::NAE_editor(EditorLink& givenLink, long background) : NAE_editor(nullptr, &givenLink, background) {}
+
+NAE_editor::NAE_editor(AudioEffect* effect, EditorLink* givenLink, long background)
+    : AEffGUIEditor(effect), ownLink(givenLink ? nullptr : new EffectLink(effect)),
+      link(givenLink ? *givenLink : *ownLink), backgroundNumber(background)
 {
     installEditorBitmaps();
     backgroundBitmap = ScaledBitmaps::create(backgroundNumber, layout);
@@ -128,8 +132,7 @@ bool NAE_editor::requestScale(float factor)
     if (!frame || wanted == layout.factor())
         return true;
     const ScaledLayout next(wanted);
-    auto* fx = dynamic_cast<AudioEffectX*>(effect);
-    if (fx && fx->sizeWindow(VstInt32(next.windowWidth()), VstInt32(next.windowHeight())))
+    if (link.resizeWindow(int(next.windowWidth()), int(next.windowHeight())))
         open(parentWindow);
     return true;
 }
@@ -144,7 +147,7 @@ NAE_editor::~NAE_editor()
 
 float NAE_editor::parameter(VstInt32 index) const
 {
-    return effect ? effect->getParameter(index) : 0.f;
+    return link.parameter(index);
 }
 
 bool NAE_editor::open(void* ptr)
@@ -158,7 +161,7 @@ bool NAE_editor::open(void* ptr)
     padHandleBitmap = ScaledBitmaps::create(kHandleBitmap, layout);
     nfcSwitchBitmap = ScaledBitmaps::create(kSwitchBitmap, layout);
 
-    // The controls are built from the effect's values as they are now:
+    // The controls are built from the plug-in's values as they are now:
     // nothing recorded before this point needs showing again.
     pendingChanges.store(0);
     auto* newFrame =
@@ -186,9 +189,9 @@ void NAE_editor::buildControls(CFrame* newFrame)
 
     // The coordinate texts reach over the pad's right edge; set flush right,
     // even a negative value keeps clear of the pad.
-    xDisplay = newDisplay(layout.rect(kXDisplayRect), parameter(kX), x_display, effect, kRightText);
+    xDisplay = newDisplay(layout.rect(kXDisplayRect), parameter(kX), x_display, link, kRightText);
     newFrame->addView(xDisplay);
-    yDisplay = newDisplay(layout.rect(kYDisplayRect), parameter(kY), y_display, effect, kRightText);
+    yDisplay = newDisplay(layout.rect(kYDisplayRect), parameter(kY), y_display, link, kRightText);
     newFrame->addView(yDisplay);
 
     nfcSwitch =
@@ -199,7 +202,7 @@ void NAE_editor::buildControls(CFrame* newFrame)
     newFrame->addView(nfcSwitch);
 
     nfcDisplay = newDisplay(layout.rect(kNfcDisplayRect), parameter(kCompensationDistance), NFC_display,
-                            effect, kCenterText);
+                            link, kCenterText);
     newFrame->addView(nfcDisplay);
 }
 
@@ -254,6 +257,16 @@ void NAE_editor::showCompensation()
     nfcDisplay->setValue(parameter(kCompensationDistance));
 }
 
+void NAE_editor::beginEdit(long index)
+{
+    link.beginGesture(int(index));
+}
+
+void NAE_editor::endEdit(long index)
+{
+    link.endGesture(int(index));
+}
+
 void NAE_editor::controlBeginEdit(CControl*)
 {
     forgetSentValues();
@@ -272,8 +285,6 @@ void NAE_editor::forgetSentValues()
 
 void NAE_editor::valueChanged(CControl* control)
 {
-    if (!effect)
-        return;
     switch (control->getTag()) {
     case kPadTag: sendPadPosition(); break;
     case kSwitchTag: sendCompensation(); break;
@@ -284,14 +295,14 @@ void NAE_editor::valueChanged(CControl* control)
 void NAE_editor::sendPadPosition()
 {
     // Both values are read before the first change is sent: the pad then
-    // shows the effect's position, which still has the old x.
+    // shows the plug-in's position, which still has the old x.
     const float padX = touchPad->getXValue();
     const float padY = touchPad->getYValue();
     if (padX != sentPadX || padY != sentPadY) {
         sentPadX = padX;
         sentPadY = padY;
-        effect->setParameterAutomated(kY, 1.f - padX);
-        effect->setParameterAutomated(kX, 1.f - padY);
+        link.change(kY, 1.f - padX);
+        link.change(kX, 1.f - padY);
     }
     showPosition();
 }
@@ -301,7 +312,7 @@ void NAE_editor::sendCompensation()
     const float position = nfcSwitch->getValue();
     if (position != sentSwitch) {
         sentSwitch = position;
-        effect->setParameterAutomated(kCompensationDistance, 1.f - position);
+        link.change(kCompensationDistance, 1.f - position);
     }
     showCompensation();
 }

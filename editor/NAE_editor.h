@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/EditorLink.h"
 #include "resources/ScaledLayout.h"
 #include "resources/EditorLayout.h"
 #include "toolkit/AEffGUIEditor.h"
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class CBitmap;
 class CFrame;
@@ -16,19 +18,25 @@ class NelTouchPad;
 
 // The plug-in's window: a bitmap background with the XY pad (x and y of
 // the source), the x and y texts, the compensation-distance switch and its
-// text. The controls are built from the effect's values at every open and
-// always read the effect back, never the value a change came with, so the
-// window shows what the effect holds after its own mapping and clamping.
+// text. The controls are built from the plug-in's values at every open and
+// always read the plug-in back, never the value a change came with, so the
+// window shows what the plug-in holds after its own mapping and clamping.
+//
+// It reaches its plug-in only through an EditorLink: a VST 2.x effect
+// directly, an LV2 plug-in through its ports. Either way the host drives it
+// through the editor calls (getRect, open, idle, close).
 //
 // Threads: everything here runs on the thread that opens, idles and closes
 // the window, except setParameter, which the effect calls on whatever thread
 // applied a change. It only records which parameters moved; the next idle
-// reads the effect's values and brings the controls and texts up to date.
+// reads the plug-in's values and brings the controls and texts up to date.
 class NAE_editor : public AEffGUIEditor, public CControlListener {
 public:
     // `background` is the resource number of the window's background: the
     // plug-ins differ only in the footer that names their output convention.
     explicit NAE_editor(AudioEffect* effect, long background = EditorLayout::kBackgroundBitmap);
+    // An editor of a plug-in that is no VST 2.x effect; `link` must outlive it.
+    explicit NAE_editor(EditorLink& link, long background = EditorLayout::kBackgroundBitmap);
     ~NAE_editor() override;
 
     // The window's size at the display scale it opens (or is open) with.
@@ -40,6 +48,10 @@ public:
     void doIdleStuff() override;
     // Any thread: records that the editor must catch up with `index`.
     void setParameter(VstInt32 index, float value) override;
+
+    // Gestures go to the plug-in through the link.
+    void beginEdit(long index) override;
+    void endEdit(long index) override;
 
     void valueChanged(CControl* control) override;
     void controlBeginEdit(CControl* control) override;
@@ -67,6 +79,13 @@ private:
     void sendPadPosition();
     void sendCompensation();
     void forgetSentValues();
+
+    // With no link given, the editor links itself to the effect.
+    NAE_editor(AudioEffect* effect, EditorLink* givenLink, long background);
+
+    // The effect's own link, when the editor was made for a VST 2.x effect.
+    const std::unique_ptr<EditorLink> ownLink;
+    EditorLink& link;
 
     // One bit per parameter index changed since the editor last looked.
     std::atomic<std::uint32_t> pendingChanges{0};
@@ -97,8 +116,8 @@ private:
     CBitmap* padHandleBitmap = nullptr;
 };
 
-// String converters of the three displays; userData is the effect. Each
-// shows the effect's own text for its parameter, whatever value it gets.
+// String converters of the three displays; userData is the editor's link.
+// Each shows the plug-in's own text for its parameter, whatever value it gets.
 void x_display(float value, char* string, void* userData);
 void y_display(float value, char* string, void* userData);
 void NFC_display(float value, char* string, void* userData);
