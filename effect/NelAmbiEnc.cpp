@@ -1,5 +1,6 @@
 #include "effect/NelAmbiEnc.h"
 
+#include "effect/ParameterText.h"
 #include "plugin/ValueText.h"
 
 #include <cmath>
@@ -16,10 +17,6 @@ const char kInputLabel[] = "Mono Input";
 
 // The name a program carries until someone names it, shown with its number.
 const char kUnnamedProgram[] = "Init";
-const char kOff[] = "off";
-// float2string limits that give two decimals for one integer digit.
-constexpr VstInt32 kPositiveDigits = 4;
-constexpr VstInt32 kNegativeDigits = 5;
 
 using NamesLock = std::lock_guard<std::mutex>;
 
@@ -281,27 +278,8 @@ void NelAmbiEnc::getParameterName(VstInt32 index, char* text)
 
 void NelAmbiEnc::getParameterDisplay(VstInt32 index, char* text)
 {
-    if (!ParameterTable::isValidIndex(index))
-        return;
-    const float value = heldValue(index);
-    switch (ParameterTable::info(index).text) {
-    case ValueText::Degrees:
-        std::snprintf(text, ParameterTable::kMaxValueTextLength + 1, "%d",
-                      ParameterTable::roundedDegrees(value));
-        break;
-    case ValueText::Metres: formatMetres(value, text); break;
-    case ValueText::MetresOrOff:
-        if (value == ParameterTable::kOffSentinel)
-            copyText(text, kOff, kShortTextLimit);
-        else
-            formatMetres(value, text);
-        break;
-    }
-}
-
-void NelAmbiEnc::formatMetres(float metres, char* text)
-{
-    float2string(metres, text, metres >= 0.0f ? kPositiveDigits : kNegativeDigits);
+    if (ParameterTable::isValidIndex(index))
+        ParameterText::format(index, heldValue(index), text);
 }
 
 bool NelAmbiEnc::getInputProperties(VstInt32 index, VstPinProperties* properties)

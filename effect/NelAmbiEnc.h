@@ -108,7 +108,6 @@ private:
     void publishHeldValues();
 
     float heldValue(int index) const { return heldValues[index].load(std::memory_order_acquire); }
-    void formatMetres(float metres, char* text);
 
     // Hosts call in from several threads at once: automation on the audio
     // thread, the editor and generic parameter views on the GUI thread,
