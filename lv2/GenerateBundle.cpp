@@ -1,4 +1,5 @@
-// Writes the LV2 bundle's Turtle files into the folder given, at build time.
+// Writes the LV2 bundle's Turtle files into the folder given, at build time;
+// with --with-ui, the editor's too.
 #include "lv2/Lv2PluginInfo.h"
 #include "lv2/TurtleWriter.h"
 
@@ -24,13 +25,19 @@ bool writeFile(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: velmora_lv2_turtle BUNDLE_DIR\n");
+    const bool withUi = argc == 3 && std::string(argv[2]) == "--with-ui";
+    if (argc != 2 && !withUi) {
+        std::fprintf(stderr, "usage: velmora_lv2_turtle BUNDLE_DIR [--with-ui]\n");
         return 2;
     }
     const std::string dir = argv[1];
-    bool ok = writeFile(dir + "/manifest.ttl", TurtleWriter::manifest());
+    bool ok = writeFile(dir + "/manifest.ttl", TurtleWriter::manifest(withUi));
     for (int i = 0; i < Lv2PluginInfo::kCount; ++i)
-        ok = writeFile(dir + "/" + Lv2PluginInfo::at(i).turtleFile, TurtleWriter::plugin(Lv2PluginInfo::at(i))) && ok;
+        ok = writeFile(dir + "/" + Lv2PluginInfo::at(i).turtleFile, TurtleWriter::plugin(Lv2PluginInfo::at(i), withUi)) &&
+             ok;
+    if (withUi)
+        ok = writeFile(dir + "/" + Lv2PluginInfo::kUiTurtleFile, TurtleWriter::ui()) && ok;
+    else
+        std::remove((dir + "/" + Lv2PluginInfo::kUiTurtleFile).c_str());
     return ok ? 0 : 1;
 }

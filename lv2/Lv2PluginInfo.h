@@ -52,6 +52,11 @@ struct Lv2PluginInfo {
     // version: hosts hide the others as development versions).
     static constexpr const char* kBundle = "corvane-velmora-xy3-2d.lv2";
     static constexpr const char* kDspBinary = "corvane-velmora-xy3-2d-dsp.so";
+    // The editor of both plug-ins, in an object of its own so that hosts
+    // that only render never load the window system.
+    static constexpr const char* kUiUri = "urn:corvane:velmora-xy3-2d#ui";
+    static constexpr const char* kUiBinary = "corvane-velmora-xy3-2d-ui.so";
+    static constexpr const char* kUiTurtleFile = "corvane-velmora-xy3-2d-ui.ttl";
     static constexpr int kMinorVersion = 2;
     static constexpr int kMicroVersion = 0;
 };

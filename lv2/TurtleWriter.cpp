@@ -14,6 +14,7 @@ const char kPrefixes[] = "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
                          "@prefix pg:    <http://lv2plug.in/ns/ext/port-groups#> .\n"
                          "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                          "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                         "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
                          "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n";
 
 const char kVendor[] = "CorVane";
@@ -93,20 +94,43 @@ std::string TurtleWriter::number(double value)
     return out;
 }
 
-std::string TurtleWriter::manifest()
+std::string TurtleWriter::manifest(bool withUi)
 {
     std::ostringstream out;
     out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
         << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n";
+    if (withUi)
+        out << "@prefix ui:   <http://lv2plug.in/ns/extensions/ui#> .\n";
     for (int i = 0; i < Lv2PluginInfo::kCount; ++i) {
         const Lv2PluginInfo& info = Lv2PluginInfo::at(i);
         out << "\n<" << info.uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << Lv2PluginInfo::kDspBinary
             << "> ;\n    rdfs:seeAlso <" << info.turtleFile << "> .\n";
     }
+    if (withUi)
+        out << "\n<" << Lv2PluginInfo::kUiUri << ">\n    a ui:X11UI ;\n    lv2:binary <" << Lv2PluginInfo::kUiBinary
+            << "> ;\n    rdfs:seeAlso <" << Lv2PluginInfo::kUiTurtleFile << "> .\n";
     return out.str();
 }
 
-std::string TurtleWriter::plugin(const Lv2PluginInfo& info)
+// The editor: an X11 window that the host must idle, embedded when the host
+// gives a parent window, otherwise shown on its own; of a fixed size, at the
+// host's display scale when it gives one.
+std::string TurtleWriter::ui()
+{
+    std::ostringstream out;
+    out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
+        << "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+        << "@prefix ui:   <http://lv2plug.in/ns/extensions/ui#> .\n"
+        << "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n"
+        << "<" << Lv2PluginInfo::kUiUri << ">\n    a ui:X11UI ;\n"
+        << "    lv2:requiredFeature ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:noUserResize , opts:options , urid:map ;\n"
+        << "    lv2:extensionData ui:idleInterface , ui:showInterface ;\n"
+        << "    opts:supportedOption ui:scaleFactor .\n";
+    return out.str();
+}
+
+std::string TurtleWriter::plugin(const Lv2PluginInfo& info, bool withUi)
 {
     std::ostringstream out;
     out << kPrefixes << "\n"
@@ -120,7 +144,11 @@ std::string TurtleWriter::plugin(const Lv2PluginInfo& info)
         << "    lv2:minorVersion " << Lv2PluginInfo::kMinorVersion << " ;\n"
         << "    lv2:microVersion " << Lv2PluginInfo::kMicroVersion << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
-        << "    pg:mainOutput " << groupUri(info) << " ;\n"
+        << "    pg:mainOutput " << groupUri(info) << " ;\n";
+    // Hosts look for the editor in what they read for the plug-in.
+    if (withUi)
+        out << "    ui:ui <" << Lv2PluginInfo::kUiUri << "> ;\n";
+    out
         << "    lv2:port ";
     for (std::uint32_t p = 0; p < info.numPorts(); ++p) {
         out << (p == 0 ? "" : " , ");

@@ -4,12 +4,14 @@
 
 #include <X11/Xlib.h>
 #include <X11/XKBlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
 #include <poll.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -80,6 +82,20 @@ unsigned int modifierFor(Display* d, std::initializer_list<KeySym> keys)
 const long kEventMask =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 
+// A size nobody may change: hosts that embed the window read the room it
+// needs from these hints, window managers keep a top-level window at it.
+void declareFixedSize(Display* d, Window w, unsigned int width, unsigned int height)
+{
+    XSizeHints* hints = XAllocSizeHints();
+    if (!hints)
+        return;
+    hints->flags = PBaseSize | PMinSize | PMaxSize;
+    hints->base_width = hints->min_width = hints->max_width = int(width);
+    hints->base_height = hints->min_height = hints->max_height = int(height);
+    XSetWMNormalHints(d, w, hints);
+    XFree(hints);
+}
+
 } // namespace
 
 std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, long height)
@@ -89,6 +105,31 @@ std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, lon
     Display* d = XOpenDisplay(nullptr);
     if (!d)
         return nullptr;
+    return create(d, parent, width, height);
+}
+
+std::unique_ptr<X11Window> X11Window::openTopLevel(const char* title, long width, long height)
+{
+    Display* d = XOpenDisplay(nullptr);
+    if (!d)
+        return nullptr;
+    auto w = create(d, DefaultRootWindow(d), width, height);
+    if (!w)
+        return nullptr;
+    XStoreName(d, w->window, title);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    XChangeProperty(d, w->window, XInternAtom(d, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title), int(std::strlen(title)));
+    Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(d, w->window, &deleteWindow, 1);
+    w->deleteRequest = deleteWindow;
+    XFlush(d);
+    return w;
+}
+
+// Takes over the display: on any failure it is closed with the window.
+std::unique_ptr<X11Window> X11Window::create(Display* d, unsigned long parent, long width, long height)
+{
     adoptDisplay(d);
     std::unique_ptr<X11Window> w(new X11Window);
     w->display = d;
@@ -113,10 +154,12 @@ std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, lon
         w->destroyed = true;
         return nullptr;
     }
+    declareFixedSize(d, w->window, wpx, hpx);
     w->altMask = modifierFor(d, {XK_Alt_L, XK_Alt_R, XK_Meta_L, XK_Meta_R});
     w->superMask = modifierFor(d, {XK_Super_L, XK_Super_R});
     w->surface = cairo_xlib_surface_create(d, w->window, own.visual, int(wpx), int(hpx));
     XMapWindow(d, w->window);
+    // The hints must be on the server before the host looks at the window.
     XFlush(d);
     return w;
 }
@@ -185,6 +228,12 @@ bool X11Window::nextEvent(WindowEvent& out)
                 break;
             destroyed = true;
             out.kind = WindowEvent::kDestroyed;
+            return true;
+        case ClientMessage:
+            if (e.xclient.window != window || !deleteRequest ||
+                static_cast<unsigned long>(e.xclient.data.l[0]) != deleteRequest)
+                break;
+            out.kind = WindowEvent::kCloseRequested;
             return true;
         default: break;
         }

@@ -9,7 +9,8 @@ typedef struct _cairo_surface cairo_surface_t;
 
 // What the frame needs to know from the window system.
 struct WindowEvent {
-    enum Kind { kExposed, kPressed, kDestroyed } kind = kExposed;
+    // kCloseRequested: the user closed a top-level window (its title bar).
+    enum Kind { kExposed, kPressed, kDestroyed, kCloseRequested } kind = kExposed;
     CRect area; // kExposed: the uncovered part
     bool last = false; // kExposed: no more exposures of this series follow
     CPoint where; // kPressed: window pixels
@@ -21,10 +22,19 @@ struct WindowEvent {
 // a host that destroys its window first cannot take the process down
 // through Xlib's default error handler; once the window is gone
 // (isDestroyed) nothing is drawn or queried any more.
+//
+// Its size is fixed and says so in WM_NORMAL_HINTS (base = min = max): hosts
+// that embed a window size the room they give it from those hints. For a
+// host that gives no window of its own, a top-level window of the same kind
+// holds the frame's window instead.
 class X11Window {
 public:
     // Null when there is no X server or the parent is not a window.
     static std::unique_ptr<X11Window> open(unsigned long parent, long width, long height);
+    // A window of its own on the screen, with a title, that the user cannot
+    // resize; its close button gives a kCloseRequested event. Null when
+    // there is no X server.
+    static std::unique_ptr<X11Window> openTopLevel(const char* title, long width, long height);
     ~X11Window();
 
     X11Window(const X11Window&) = delete;
@@ -54,11 +64,14 @@ public:
 
 private:
     X11Window() = default;
+    static std::unique_ptr<X11Window> create(struct _XDisplay* display, unsigned long parent, long width,
+                                             long height);
 
     struct _XDisplay* display = nullptr;
     unsigned long window = 0;
     cairo_surface_t* surface = nullptr;
     unsigned int altMask = 0;
     unsigned int superMask = 0;
+    unsigned long deleteRequest = 0; // the WM_DELETE_WINDOW atom of a top-level window
     bool destroyed = false;
 };
