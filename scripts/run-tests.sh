@@ -148,8 +148,9 @@ else
 fi
 
 # 3. ThreadSanitizer over the tests that drive the audio, parameter and
-#    editor threads against each other (their names contain "Concurrent"),
-#    with the editor built in, under an X server of their own.
+#    editor threads against each other (their names contain "Concurrent")
+#    and over the LV2 editor's, with the editor built in, under an X server
+#    of their own. Valgrind has no place in an instrumented build.
 tsan_targets=$(scripts/tsan-targets.sh)
 if [ -n "$tsan_targets" ]; then
   tsan_count=$(wc -w <<<"$tsan_targets")
@@ -165,7 +166,7 @@ if [ -n "$tsan_targets" ]; then
          -DVELMORA_HOST=OFF && build tsan $tsan_targets; then
     if start_xvfb; then
       DISPLAY="$xvfb_display" TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
-        check tsan -R Concurrent
+        check tsan -R 'Concurrent|Lv2Ui[.]' -E Valgrind
       stop_xvfb
     else
       broken+=("tsan: Xvfb did not start")

@@ -11,6 +11,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -24,14 +25,17 @@ namespace {
 std::mutex displaysLock;
 std::vector<Display*> ourDisplays;
 XErrorHandler previousHandler = nullptr;
+std::atomic<long> swallowed{0};
 
 int swallowOurErrors(Display* d, XErrorEvent* e)
 {
     XErrorHandler passOn;
     {
         const std::lock_guard<std::mutex> lock(displaysLock);
-        if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end())
+        if (std::find(ourDisplays.begin(), ourDisplays.end(), d) != ourDisplays.end()) {
+            ++swallowed;
             return 0;
+        }
         passOn = previousHandler;
     }
     return passOn ? passOn(d, e) : 0;
@@ -239,6 +243,11 @@ bool X11Window::nextEvent(WindowEvent& out)
         }
     }
     return false;
+}
+
+long X11Window::errorsSwallowed()
+{
+    return swallowed.load();
 }
 
 long X11Window::buttonFlags(unsigned int state) const

@@ -62,6 +62,10 @@ public:
     // Turns an X button/modifier state word into CButton flags.
     long buttonFlags(unsigned int state) const;
 
+    // How many X errors our connections have had in this process and were
+    // swallowed: none, unless a host destroyed a window under us.
+    static long errorsSwallowed();
+
 private:
     X11Window() = default;
     static std::unique_ptr<X11Window> create(struct _XDisplay* display, unsigned long parent, long width,
