@@ -4,15 +4,6 @@
 
 #include <cmath>
 
-namespace {
-
-int parameterOf(const Lv2PluginInfo& info, std::uint32_t port)
-{
-    return info.port(port).parameter;
-}
-
-} // namespace
-
 std::unique_ptr<Lv2Encoder> Lv2Encoder::create(const Lv2PluginInfo& info, double sampleRate)
 {
     const float rate = static_cast<float>(sampleRate);
@@ -32,9 +23,11 @@ Lv2Encoder::Lv2Encoder(const Lv2PluginInfo& info_, float sampleRate)
         control.setParameter(i, ParameterTable::info(i).initialValue);
     control.setSampleRate(sampleRate);
     for (int s = 0; s < Lv2PluginInfo::kControlInputs; ++s) {
-        const int parameter = parameterOf(info, static_cast<std::uint32_t>(s));
+        const int parameter = inputParameter[s] = info.port(static_cast<std::uint32_t>(s)).parameter;
         taken[s] = static_cast<float>(ParameterTable::userFromNormalised(parameter, control.normalised(parameter)));
     }
+    for (int k = 0; k < Lv2PluginInfo::kPositionOutputs; ++k)
+        positionParameter[k] = info.port(Lv2PluginInfo::kPositionXPort + static_cast<std::uint32_t>(k)).parameter;
     control.resume();
 }
 
@@ -83,7 +76,7 @@ void Lv2Encoder::takeControls()
         const float value = *controlIn[s];
         if (value == taken[s])
             continue;
-        const int parameter = parameterOf(info, static_cast<std::uint32_t>(s));
+        const int parameter = inputParameter[s];
         const float normalised = ParameterTable::normalisedFromUser(parameter, value);
         if (!ParameterTable::acceptsValue(normalised))
             continue;
@@ -96,5 +89,5 @@ void Lv2Encoder::showPosition()
 {
     for (int k = 0; k < Lv2PluginInfo::kPositionOutputs; ++k)
         if (positionOut[k] != nullptr)
-            *positionOut[k] = control.quantity(parameterOf(info, Lv2PluginInfo::kPositionXPort + k));
+            *positionOut[k] = control.quantity(positionParameter[k]);
 }

@@ -46,6 +46,9 @@ private:
     float* positionOut[Lv2PluginInfo::kPositionOutputs] = {};
     const float* audioIn = nullptr;
     float* audioOut[32] = {};
+    // The parameter behind each control input and position output.
+    int inputParameter[Lv2PluginInfo::kControlInputs] = {};
+    int positionParameter[Lv2PluginInfo::kPositionOutputs] = {};
     // The value of each control input the encoder holds, in user units.
     float taken[Lv2PluginInfo::kControlInputs] = {};
     bool startFromRest = true;
