@@ -3,7 +3,7 @@
 // second thread drives the pointer with xdotool.
 
 #include "editor/NelTouchPad.h"
-#include "host/WindowCapture.h"
+#include "tools/capture/WindowCapture.h"
 #include "resources/EditorBitmaps.h"
 #include "resources/EditorLayout.h"
 #include "tests/editor/XSession.h"
