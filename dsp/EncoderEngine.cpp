@@ -1,6 +1,7 @@
 #include "dsp/EncoderEngine.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "dsp/AmbiLayout.h"
 #include "dsp/DeZipper.h"
@@ -239,17 +240,50 @@ void renderFrames(EncoderLanes& lanes, const float* input, float* const* outputs
     }
 }
 
+// Held gains without filters: every output is the input times a constant.
+// One pass over the block for all channels reads each input vector once; its
+// channels are written only after it was read, so the input may be one of the
+// outputs.
+template <AmbiOrder O>
+void renderHeldGains(EncoderLanes& lanes, const float* input, float* const* outputs, int frames)
+{
+    static constexpr LanePlan P = LanePlanOf<O>::value;
+    constexpr int NC = P.numChannels;
+    float* out[NC];
+    float gain[NC];
+    F4 gains[NC];
+    for (int j = 0; j < NC; ++j) {
+        out[j] = outputs[j];
+        gain[j] = lanes.gains.held[j];
+        gains[j] = splat(gain[j]);
+    }
+    int i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        const F4 x = loadLanes(input + i);
+#pragma GCC unroll 16
+        for (int j = 0; j < NC; ++j)
+            storeLanes(out[j] + i, x * gains[j]);
+    }
+    for (; i < frames; ++i) {
+        const float x = input[i];
+#pragma GCC unroll 16
+        for (int j = 0; j < NC; ++j)
+            out[j][i] = x * gain[j];
+    }
+}
+
 using Kernel = EncoderEngine::Kernel;
 
 template <AmbiOrder O> struct KernelsFor {
     static constexpr Kernel off = &renderFrames<O, true, Stage::Off, false>;
+    static constexpr Kernel held = &renderHeldGains<O>;
     template <bool GainsGlide, Stage S, bool CoefsGlide>
     static constexpr Kernel on = &renderFrames<O, GainsGlide, S, CoefsGlide>;
 
     // [gains glide][stage][coefficients glide]. Without filters there are no
-    // coefficients, and held gains take renderHeldGains instead.
+    // coefficients to glide.
     static constexpr Kernel table[2][kNearFieldStages][2] = {
-        {{nullptr, nullptr},
+        {{held, nullptr},
          {on<false, Stage::Full, false>, on<false, Stage::Full, true>},
          {on<false, Stage::CompensationOnly, false>, on<false, Stage::CompensationOnly, true>}},
         {{off, nullptr},
@@ -366,6 +400,17 @@ template <int L> bool settleBank(FirstOrderBank<L>& bank, bool withDist)
     return gain && comp1 && (dist1 || !withDist);
 }
 
+// Bit for bit: aiming at the same bits gives the same weights and drives.
+bool sameGains(const EncoderTargets& a, const EncoderTargets& b)
+{
+    return std::memcmp(a.gains, b.gains, sizeof a.gains) == 0;
+}
+
+bool sameFilters(const EncoderTargets& a, const EncoderTargets& b)
+{
+    return a.stage == b.stage && std::memcmp(a.filters, b.filters, sizeof a.filters) == 0;
+}
+
 // Multiplying by 0 turns any infinity or NaN into NaN and everything else
 // into 0, so one sum tells whether a whole array is finite.
 template <int L> bool allFinite(const float (&values)[L])
@@ -374,16 +419,6 @@ template <int L> bool allFinite(const float (&values)[L])
     for (int l = 0; l < L; ++l)
         probe += values[l] * 0.0f;
     return probe == 0.0f;
-}
-
-void scaleBlock(const float* input, float* output, float gain, int frames)
-{
-    const F4 g = splat(gain);
-    int i = 0;
-    for (; i + 4 <= frames; i += 4)
-        storeLanes(output + i, loadLanes(input + i) * g);
-    for (; i < frames; ++i)
-        output[i] = input[i] * gain;
 }
 
 } // namespace
@@ -406,62 +441,67 @@ void EncoderEngine::reset(const EncoderTargets& targets)
     resetBank(lanes_.bankA, plan_.bankARole, targets);
     resetBank(lanes_.bankB, plan_.bankBRole, targets);
     resetBank(lanes_.bankC, plan_.bankCRole, targets);
+    gainsSettled_ = false;
+    coefficientsSettled_ = false;
 }
 
 void EncoderEngine::aim(const EncoderTargets& targets)
 {
-    stage_ = targets.stage;
+    if (!aimed_ || !sameGains(targets, aimedAt_))
+        aimGains(targets);
+    if (!aimed_ || !sameFilters(targets, aimedAt_))
+        aimFilters(targets);
+    aimedAt_ = targets;
+    aimed_ = true;
+}
+
+void EncoderEngine::aimGains(const EncoderTargets& targets)
+{
     for (int j = 0; j < kMaxChannels; ++j) {
         const bool used = j < plan_.numChannels;
         lanes_.gains.aim(j, used ? targets.gains[j] : 0.0f, used);
     }
+    gainsSettled_ = false;
+}
+
+void EncoderEngine::aimFilters(const EncoderTargets& targets)
+{
+    stage_ = targets.stage;
     aimBank(lanes_.bankA, plan_.bankARole, targets);
     aimBank(lanes_.bankB, plan_.bankBRole, targets);
     aimBank(lanes_.bankC, plan_.bankCRole, targets);
+    coefficientsSettled_ = false;
 }
 
-bool EncoderEngine::settleGains()
+bool EncoderEngine::gainsSettled()
 {
-    return settle(lanes_.gains);
+    if (!gainsSettled_)
+        gainsSettled_ = settle(lanes_.gains);
+    return gainsSettled_;
 }
 
-bool EncoderEngine::settleCoefficients()
+bool EncoderEngine::coefficientsSettled()
 {
+    if (coefficientsSettled_)
+        return true;
     const bool withDist = stage_ == NearFieldStage::Full;
     const bool a = settleBank(lanes_.bankA, withDist);
     const bool b = settleBank(lanes_.bankB, withDist);
     const bool c = settleBank(lanes_.bankC, withDist);
-    return a && b && c;
+    coefficientsSettled_ = a && b && c;
+    return coefficientsSettled_;
 }
 
 void EncoderEngine::render(const float* input, float* const* outputs, int frames)
 {
-    const bool gainsGlide = !settleGains();
+    const bool gainsGlide = !gainsSettled();
     if (stage_ == NearFieldStage::Off) {
-        if (gainsGlide)
-            kernels_[1][0][0](lanes_, input, outputs, frames);
-        else
-            renderHeldGains(input, outputs, frames);
+        kernels_[gainsGlide][0][0](lanes_, input, outputs, frames);
         return;
     }
-    const bool coefsGlide = !settleCoefficients();
+    const bool coefsGlide = !coefficientsSettled();
     kernels_[gainsGlide][static_cast<int>(stage_)][coefsGlide](lanes_, input, outputs, frames);
     clearNonFiniteMemories();
-}
-
-void EncoderEngine::renderHeldGains(const float* input, float* const* outputs, int frames)
-{
-    // A host processing in place hands the input as one of the outputs: that
-    // channel is written last, once every other channel has read the input.
-    int aliased = -1;
-    for (int j = 0; j < plan_.numChannels; ++j)
-        if (outputs[j] == input)
-            aliased = j;
-    for (int j = 0; j < plan_.numChannels; ++j)
-        if (j != aliased)
-            scaleBlock(input, outputs[j], lanes_.gains.held[j], frames);
-    if (aliased >= 0)
-        scaleBlock(input, outputs[aliased], lanes_.gains.held[aliased], frames);
 }
 
 void EncoderEngine::clearNonFiniteMemories()

@@ -62,9 +62,10 @@ public:
 private:
     void reset(const EncoderTargets& targets);
     void aim(const EncoderTargets& targets);
-    bool settleGains();
-    bool settleCoefficients();
-    void renderHeldGains(const float* input, float* const* outputs, int frames);
+    void aimGains(const EncoderTargets& targets);
+    void aimFilters(const EncoderTargets& targets);
+    bool gainsSettled();
+    bool coefficientsSettled();
     void clearNonFiniteMemories();
 
     const LanePlan& plan_;
@@ -72,4 +73,14 @@ private:
     EncoderLanes lanes_;
     NearFieldStage stage_ = NearFieldStage::Off;
     uint32_t resets_ = 0;
+    // What the lanes were last aimed at: an update that leaves the gains or
+    // the filters as they were need not aim those again (a moving source
+    // changes its gains on every block, its filters seldom).
+    EncoderTargets aimedAt_;
+    bool aimed_ = false;
+    // Once every lane of a group has settled, it stays settled until the
+    // next aim or reset of that group: the held kernels leave its state as
+    // it is, so settling it again would give the same held values.
+    bool gainsSettled_ = false;
+    bool coefficientsSettled_ = false;
 };
