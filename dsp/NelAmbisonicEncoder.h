@@ -71,9 +71,16 @@ public:
     NF_filt4 nf4[9];
 
 private:
+    // The sines and cosines of azimuth and elevation, in double precision.
+    struct Direction {
+        double cosAzimuth, sinAzimuth, cosElevation, sinElevation;
+    };
+
     bool compensationOn() const { return compDistance < kEdge; }
     NearFieldStage nearFieldStage() const;
+    Direction direction() const;
     void computeGains();
+    void computeGains(const Direction& direction);
     void computeFilterCoefficients(float sourceDistance, float compensationDistance);
     // Hands the current targets to the audio thread; with a reset, the
     // smoothers jump to them and the filter memories are cleared first.
