@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -47,6 +48,13 @@ constexpr int kMaxReportRounds = 3;
 // that is running, not from inside the host's callback.
 thread_local const void* reportingEffect = nullptr;
 
+// The same float, bit for bit: a NaN is never the same, so the first
+// publication, from NaN, stores every value.
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0 && a == a;
+}
+
 void copyText(char* destination, const char* text, size_t limit)
 {
     vst_strncpy(destination, text, limit);
@@ -64,6 +72,8 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& i
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
+    for (float& value : publishedValues)
+        value = std::numeric_limits<float>::quiet_NaN();
     publishHeldValues();
     setProgram(0);
     setNumInputs(1);
@@ -145,7 +155,7 @@ float NelAmbiEnc::getParameter(VstInt32 index)
 {
     if (!ParameterTable::isValidIndex(index))
         return 0.0f;
-    return ParameterTable::toNormalised(index, heldValue(index));
+    return normalisedValue(index);
 }
 
 void NelAmbiEnc::setProgram(VstInt32 program)
@@ -180,7 +190,7 @@ void NelAmbiEnc::reportChangesToHost()
     for (int round = 0; round < kMaxReportRounds; ++round) {
         bool told = false;
         for (int i = 0; i < ParameterTable::kCount; ++i) {
-            const float now = getParameter(i);
+            const float now = normalisedValue(i);
             float known = hostKnows[i].load();
             if (std::fabs(now - known) <= kReportableChange ||
                 !hostKnows[i].compare_exchange_strong(known, now))
@@ -237,8 +247,14 @@ void NelAmbiEnc::applyProgram(VstInt32 program)
 
 void NelAmbiEnc::publishHeldValues()
 {
-    for (int i = 0; i < ParameterTable::kCount; ++i)
-        heldValues[i].store(encoderControl.quantity(i), std::memory_order_release);
+    for (int i = 0; i < ParameterTable::kCount; ++i) {
+        const float value = encoderControl.quantity(i);
+        if (sameBits(value, publishedValues[i]))
+            continue;
+        publishedValues[i] = value;
+        heldValues[i].store(value, std::memory_order_release);
+        normalisedValues[i].store(ParameterTable::toNormalised(i, value), std::memory_order_release);
+    }
 }
 
 void NelAmbiEnc::setProgramName(char* name)
