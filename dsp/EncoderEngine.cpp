@@ -6,6 +6,7 @@
 #include "dsp/AmbiLayout.h"
 #include "dsp/DeZipper.h"
 #include "dsp/DenormalGuard.h"
+#include "dsp/FloatLanes.h"
 
 // The engine decides per block which kernel renders it (EncoderKernels):
 // whether the gains and the filter coefficients still glide or hold, and
@@ -31,18 +32,25 @@ namespace {
 
 using Stage = NearFieldStage;
 
+static_assert(kMaxChannels % 4 == 0 && kBankALanes % 4 == 0 && kBankBLanes % 4 == 0 && kBankCLanes % 4 == 0,
+              "the lanes of every group fill whole vectors");
+
 template <int Lanes> bool settle(GlidingLanes<Lanes>& g)
 {
     // A lane is settled once one more step leaves its state unchanged: from
     // then on it repeats the same value, so the block can use it as a constant.
-    bool settled = true;
-    for (int l = 0; l < Lanes; ++l) {
-        const float y = g.drive[l] + g.weight[l] * g.state[l];
-        g.held[l] = y;
-        if (g.weight[l] != 0.0f && y + kDenormalGuard != g.state[l])
-            settled = false;
+    // Four lanes at a time, each with the smoother's own step.
+    const F4 guard = splat(kDenormalGuard);
+    const F4 still = splat(0.0f);
+    LaneMask moving = {};
+    for (int l = 0; l < Lanes; l += 4) {
+        const F4 state = loadLanes(g.state + l);
+        const F4 weight = loadLanes(g.weight + l);
+        const F4 y = loadLanes(g.drive + l) + weight * state;
+        storeLanes(g.held + l, y);
+        moving |= (weight != still) & (y + guard != state);
     }
-    return settled;
+    return !anyLane(moving);
 }
 
 const LanePlan& lanePlanFor(AmbiOrder order)
@@ -149,13 +157,14 @@ bool sameFilters(const EncoderTargets& a, const EncoderTargets& b)
 }
 
 // Multiplying by 0 turns any infinity or NaN into NaN and everything else
-// into 0, so one sum tells whether a whole array is finite.
+// into 0, so one sum per lane tells whether a whole array is finite.
 template <int L> bool allFinite(const float (&values)[L])
 {
-    float probe = 0.0f;
-    for (int l = 0; l < L; ++l)
-        probe += values[l] * 0.0f;
-    return probe == 0.0f;
+    const F4 zero = splat(0.0f);
+    F4 probe = zero;
+    for (int l = 0; l < L; l += 4)
+        probe += loadLanes(values + l) * zero;
+    return !anyLane(probe != zero);
 }
 
 } // namespace
@@ -197,10 +206,9 @@ void EncoderEngine::aim(const EncoderTargets& targets)
 
 void EncoderEngine::aimGains(const EncoderTargets& targets)
 {
-    for (int j = 0; j < kMaxChannels; ++j) {
-        const bool used = j < plan_.numChannels;
-        lanes_.gains.aim(j, used ? targets.gains[j] : 0.0f, used);
-    }
+    // The lanes beyond the layout's channels keep the 0 they were built with.
+    for (int j = 0; j < plan_.numChannels; ++j)
+        lanes_.gains.aim(j, targets.gains[j], true);
     gainsSettled_ = false;
 }
 
