@@ -261,6 +261,13 @@ void NelAmbisonicEncoder::publish(bool withReset)
         pending_.atReset = now;
         ++pending_.resets;
     }
-    handover_.back() = pending_;
+    // The slot to fill holds what this thread wrote into it before; the
+    // targets at the newest reset change only with a reset.
+    EncoderUpdate& slot = handover_.back();
+    slot.now = now;
+    if (slot.resets != pending_.resets) {
+        slot.atReset = pending_.atReset;
+        slot.resets = pending_.resets;
+    }
     handover_.publish();
 }
