@@ -134,7 +134,9 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
-    hostKnows[index].store(value);
+    // Release, not sequentially consistent: no other variable's order
+    // depends on it, and on the audio thread a plain store is what it costs.
+    hostKnows[index].store(value, std::memory_order_release);
     if (submit(Caller::MayBeRealTime, ControlCommand::Kind::Parameter, index, value))
         reportChangesToHost();
 }
@@ -143,7 +145,7 @@ void NelAmbiEnc::setParameterAutomated(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
-    hostKnows[index].store(value);
+    hostKnows[index].store(value, std::memory_order_release);
     submit(Caller::UserInterface, ControlCommand::Kind::Parameter, index, value);
     callHost(audioMasterAutomate, index, 0, nullptr, value);
     // After the automation of the value itself, so that a value the effect
@@ -191,7 +193,7 @@ void NelAmbiEnc::reportChangesToHost()
         bool told = false;
         for (int i = 0; i < ParameterTable::kCount; ++i) {
             const float now = normalisedValue(i);
-            float known = hostKnows[i].load();
+            float known = hostKnows[i].load(std::memory_order_acquire);
             if (std::fabs(now - known) <= kReportableChange ||
                 !hostKnows[i].compare_exchange_strong(known, now))
                 continue;
