@@ -30,8 +30,6 @@ template <int Lanes> bool FirstOrderBank<Lanes>::memoryIsFinite(int lane) const
 
 namespace {
 
-using Stage = NearFieldStage;
-
 static_assert(kMaxChannels % 4 == 0 && kBankALanes % 4 == 0 && kBankBLanes % 4 == 0 && kBankCLanes % 4 == 0,
               "the lanes of every group fill whole vectors");
 
