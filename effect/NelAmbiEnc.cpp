@@ -190,6 +190,7 @@ void NelAmbiEnc::reportChangesToHost()
     const void* outer = reportingEffect;
     reportingEffect = this;
     for (int round = 0; round < kMaxReportRounds; ++round) {
+        const std::uint32_t published = publications.load(std::memory_order_acquire);
         bool told = false;
         for (int i = 0; i < ParameterTable::kCount; ++i) {
             const float now = normalisedValue(i);
@@ -200,7 +201,10 @@ void NelAmbiEnc::reportChangesToHost()
             callHost(audioMasterAutomate, i, 0, nullptr, now);
             told = true;
         }
-        if (!told)
+        // Another round finds something only when a change was published
+        // meanwhile: one the host made from inside its callback, or another
+        // thread's.
+        if (!told || publications.load(std::memory_order_acquire) == published)
             break;
     }
     reportingEffect = outer;
@@ -249,6 +253,7 @@ void NelAmbiEnc::applyProgram(VstInt32 program)
 
 void NelAmbiEnc::publishHeldValues()
 {
+    bool moved = false;
     for (int i = 0; i < ParameterTable::kCount; ++i) {
         const float value = encoderControl.quantity(i);
         if (sameBits(value, publishedValues[i]))
@@ -256,7 +261,11 @@ void NelAmbiEnc::publishHeldValues()
         publishedValues[i] = value;
         heldValues[i].store(value, std::memory_order_release);
         normalisedValues[i].store(ParameterTable::toNormalised(i, value), std::memory_order_release);
+        moved = true;
     }
+    // One writer at a time (the serialiser's): a plain increment will do.
+    if (moved)
+        publications.store(publications.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 void NelAmbiEnc::setProgramName(char* name)

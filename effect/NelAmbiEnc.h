@@ -129,6 +129,9 @@ private:
     // The control state's copy of the quantities last published: a change
     // republishes only the parameters it moved.
     float publishedValues[ParameterTable::kCount];
+    // How many times published values moved: a report round that told the
+    // host something needs another only when this changed meanwhile.
+    std::atomic<std::uint32_t> publications{0};
     std::atomic<VstInt32> selectedProgram{0};
     // The normalised value of each parameter as the host knows it: what it
     // last set, or what it was last told.
