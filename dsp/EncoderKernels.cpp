@@ -1,6 +1,7 @@
 #include "dsp/EncoderKernels.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "dsp/DenormalGuard.h"
 #include "dsp/FloatLanes.h"
@@ -17,6 +18,12 @@ using Stage = NearFieldStage;
 using Kernel = EncoderKernels::Kernel;
 using Table = EncoderKernels::Table;
 using InstructionSet = EncoderKernels::InstructionSet;
+
+// Eight lanes, for the loop whose frames are independent of each other: one
+// AVX register, or two SSE ones. Kept to local variables inside the kernel:
+// passed to or returned from a function, it would take a calling convention
+// that differs between the two.
+typedef float F8 __attribute__((vector_size(32)));
 
 constexpr int slots(int vectors)
 {
@@ -220,18 +227,24 @@ template <AmbiOrder O>
     constexpr int NC = P.numChannels;
     float* out[NC];
     float gain[NC];
-    F4 gains[NC];
+    F8 gains[NC];
     for (int j = 0; j < NC; ++j) {
         out[j] = outputs[j];
         gain[j] = lanes.gains.held[j];
-        gains[j] = splat(gain[j]);
+        const float g = gain[j];
+        gains[j] = F8{g, g, g, g, g, g, g, g};
     }
+    // Eight frames at a time: one store per channel with AVX, two without.
+    // The loop is bound by its stores, not its arithmetic.
     int i = 0;
-    for (; i + 4 <= frames; i += 4) {
-        const F4 x = loadLanes(input + i);
+    for (; i + 8 <= frames; i += 8) {
+        F8 x;
+        std::memcpy(&x, input + i, sizeof x);
 #pragma GCC unroll 16
-        for (int j = 0; j < NC; ++j)
-            storeLanes(out[j] + i, x * gains[j]);
+        for (int j = 0; j < NC; ++j) {
+            const F8 y = x * gains[j];
+            std::memcpy(out[j] + i, &y, sizeof y);
+        }
     }
     for (; i < frames; ++i) {
         const float x = input[i];
