@@ -33,7 +33,8 @@ namespace {
 static_assert(kMaxChannels % 4 == 0 && kBankALanes % 4 == 0 && kBankBLanes % 4 == 0 && kBankCLanes % 4 == 0,
               "the lanes of every group fill whole vectors");
 
-template <int Lanes> bool settle(GlidingLanes<Lanes>& g)
+// Lanes beyond the first `vectors` x 4 are never read by the kernels.
+template <int Lanes> bool settle(GlidingLanes<Lanes>& g, int vectors = Lanes / 4)
 {
     // A lane is settled once one more step leaves its state unchanged: from
     // then on it repeats the same value, so the block can use it as a constant.
@@ -41,7 +42,7 @@ template <int Lanes> bool settle(GlidingLanes<Lanes>& g)
     const F4 guard = splat(kDenormalGuard);
     const F4 still = splat(0.0f);
     LaneMask moving = {};
-    for (int l = 0; l < Lanes; l += 4) {
+    for (int l = 0; l < 4 * vectors; l += 4) {
         const F4 state = loadLanes(g.state + l);
         const F4 weight = loadLanes(g.weight + l);
         const F4 y = loadLanes(g.drive + l) + weight * state;
@@ -156,11 +157,12 @@ bool sameFilters(const EncoderTargets& a, const EncoderTargets& b)
 
 // Multiplying by 0 turns any infinity or NaN into NaN and everything else
 // into 0, so one sum per lane tells whether a whole array is finite.
-template <int L> bool allFinite(const float (&values)[L])
+// Lanes beyond the first `vectors` x 4 are never run and stay 0.
+template <int L> bool allFinite(const float (&values)[L], int vectors)
 {
     const F4 zero = splat(0.0f);
     F4 probe = zero;
-    for (int l = 0; l < L; l += 4)
+    for (int l = 0; l < 4 * vectors; l += 4)
         probe += loadLanes(values + l) * zero;
     return !anyLane(probe != zero);
 }
@@ -222,7 +224,7 @@ void EncoderEngine::aimFilters(const EncoderTargets& targets)
 bool EncoderEngine::gainsSettled()
 {
     if (!gainsSettled_)
-        gainsSettled_ = settle(lanes_.gains);
+        gainsSettled_ = settle(lanes_.gains, plan_.gainVectors);
     return gainsSettled_;
 }
 
@@ -250,10 +252,16 @@ void EncoderEngine::render(const float* input, float* const* outputs, int frames
     clearNonFiniteMemories();
 }
 
+bool EncoderEngine::memoriesFinite() const
+{
+    const int a = plan_.bankAVectors, b = plan_.bankBVectors, c = plan_.bankCVectors;
+    return allFinite(lanes_.bankA.s1, a) && allFinite(lanes_.bankA.s2, a) && allFinite(lanes_.bankB.s1, b) &&
+        allFinite(lanes_.bankB.s2, b) && allFinite(lanes_.bankC.s1, c);
+}
+
 void EncoderEngine::clearNonFiniteMemories()
 {
-    if (allFinite(lanes_.bankA.s1) && allFinite(lanes_.bankA.s2) && allFinite(lanes_.bankB.s1) &&
-        allFinite(lanes_.bankB.s2) && allFinite(lanes_.bankC.s1))
+    if (memoriesFinite())
         return;
     // A filter is its sections in all banks: clear them together.
     for (int j = 0; j < plan_.numChannels; ++j) {

@@ -28,6 +28,7 @@ private:
     void aimFilters(const EncoderTargets& targets);
     bool gainsSettled();
     bool coefficientsSettled();
+    bool memoriesFinite() const;
     void clearNonFiniteMemories();
 
     const LanePlan& plan_;
