@@ -2,6 +2,7 @@
 #include "dsp/Angles.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -114,10 +115,24 @@ void NelAmbisonicEncoder::resume()
     publish(true);
 }
 
-NelAmbisonicEncoder::Direction NelAmbisonicEncoder::direction() const
+void NelAmbisonicEncoder::AngleSines::update(float value)
 {
-    const double a = azimuth, e = elevation;
-    return {std::cos(a), std::sin(a), std::cos(e), std::sin(e)};
+    // The same bits give the same sine and cosine: automation of one angle
+    // leaves the other's as they were.
+    if (known && std::memcmp(&angle, &value, sizeof value) == 0)
+        return;
+    const double a = value;
+    cos = std::cos(a);
+    sin = std::sin(a);
+    angle = value;
+    known = true;
+}
+
+NelAmbisonicEncoder::Direction NelAmbisonicEncoder::direction()
+{
+    azimuthSines_.update(azimuth);
+    elevationSines_.update(elevation);
+    return {azimuthSines_.cos, azimuthSines_.sin, elevationSines_.cos, elevationSines_.sin};
 }
 
 void NelAmbisonicEncoder::UpdatePolarCoords()

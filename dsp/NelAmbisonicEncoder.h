@@ -75,10 +75,18 @@ private:
     struct Direction {
         double cosAzimuth, sinAzimuth, cosElevation, sinElevation;
     };
+    // One angle's cosine and sine as last computed, and for which value.
+    struct AngleSines {
+        float angle = 0.0f;
+        bool known = false;
+        double cos = 1.0, sin = 0.0;
+
+        void update(float value);
+    };
 
     bool compensationOn() const { return compDistance < kEdge; }
     NearFieldStage nearFieldStage() const;
-    Direction direction() const;
+    Direction direction();
     void computeGains();
     void computeGains(const Direction& direction);
     void computeFilterCoefficients(float sourceDistance, float compensationDistance);
@@ -88,6 +96,7 @@ private:
 
     const AmbiLayout& layout_;
     double weights_[kMaxChannels];
+    AngleSines azimuthSines_, elevationSines_;
     EncoderUpdate pending_; // control thread's copy of what was last published
     TripleBuffer<EncoderUpdate> handover_;
     EncoderEngine engine_;
