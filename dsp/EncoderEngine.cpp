@@ -1,18 +1,16 @@
 #include "dsp/EncoderEngine.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "dsp/AmbiLayout.h"
 #include "dsp/DeZipper.h"
 #include "dsp/DenormalGuard.h"
 #include "dsp/FloatLanes.h"
-#include "dsp/IntegratorSection.h"
 
-// The block loop runs frame by frame with every channel and every filter
-// section of the layout side by side in SSE lanes: the smoothers and filter
-// memories are recursions whose latency, not their arithmetic, bounds the
-// speed, and the lanes of one frame are independent of each other. Each lane
-// performs exactly the operations of its scalar filter, in the same order.
+// The engine decides per block which kernel renders it (EncoderKernels):
+// whether the gains and the filter coefficients still glide or hold, and
+// which near-field stage runs.
 
 template <int Lanes> void GlidingLanes<Lanes>::aim(int lane, float target, bool glides)
 {
@@ -32,246 +30,26 @@ template <int Lanes> bool FirstOrderBank<Lanes>::memoryIsFinite(int lane) const
 
 namespace {
 
-using Stage = NearFieldStage;
+static_assert(kMaxChannels % 4 == 0 && kBankALanes % 4 == 0 && kBankBLanes % 4 == 0 && kBankCLanes % 4 == 0,
+              "the lanes of every group fill whole vectors");
 
-template <int Lanes> bool settle(GlidingLanes<Lanes>& g)
+// Lanes beyond the first `vectors` x 4 are never read by the kernels.
+template <int Lanes> bool settle(GlidingLanes<Lanes>& g, int vectors = Lanes / 4)
 {
     // A lane is settled once one more step leaves its state unchanged: from
     // then on it repeats the same value, so the block can use it as a constant.
-    bool settled = true;
-    for (int l = 0; l < Lanes; ++l) {
-        const float y = g.drive[l] + g.weight[l] * g.state[l];
-        g.held[l] = y;
-        if (g.weight[l] != 0.0f && y + kDenormalGuard != g.state[l])
-            settled = false;
-    }
-    return settled;
-}
-
-constexpr int slots(int vectors)
-{
-    return vectors > 0 ? vectors : 1;
-}
-
-// N vectors of one per-lane quantity, kept in registers during a block.
-template <int N, bool Glides> struct LaneValues;
-
-template <int N> struct LaneValues<N, true> {
-    F4 state[slots(N)], weight[slots(N)], drive[slots(N)];
-
-    template <int L> void load(const GlidingLanes<L>& g)
-    {
-        for (int k = 0; k < N; ++k) {
-            state[k] = loadLanes(g.state + 4 * k);
-            weight[k] = loadLanes(g.weight + 4 * k);
-            drive[k] = loadLanes(g.drive + 4 * k);
-        }
-    }
-    template <int L> void store(GlidingLanes<L>& g) const
-    {
-        for (int k = 0; k < N; ++k)
-            storeLanes(g.state + 4 * k, state[k]);
-    }
-    F4 next(int k, F4 guard)
-    {
-        const F4 y = drive[k] + weight[k] * state[k];
-        state[k] = y + guard;
-        return y;
-    }
-};
-
-template <int N> struct LaneValues<N, false> {
-    F4 held[slots(N)];
-
-    template <int L> void load(const GlidingLanes<L>& g)
-    {
-        for (int k = 0; k < N; ++k)
-            held[k] = loadLanes(g.held + 4 * k);
-    }
-    template <int L> void store(GlidingLanes<L>&) const {}
-    F4 next(int k, F4) const { return held[k]; }
-};
-
-template <int N, bool Glides> struct SecondOrderLanes {
-    F4 s1[slots(N)], s2[slots(N)];
-    LaneValues<N, Glides> gain, comp1, comp2, dist1, dist2;
-
-    template <Stage S, int L> void load(const SecondOrderBank<L>& bank)
-    {
-        for (int k = 0; k < N; ++k) {
-            s1[k] = loadLanes(bank.s1 + 4 * k);
-            s2[k] = loadLanes(bank.s2 + 4 * k);
-        }
-        gain.load(bank.gain);
-        comp1.load(bank.comp1);
-        comp2.load(bank.comp2);
-        if (S == Stage::Full) {
-            dist1.load(bank.dist1);
-            dist2.load(bank.dist2);
-        }
-    }
-    template <Stage S, int L> void store(SecondOrderBank<L>& bank) const
-    {
-        for (int k = 0; k < N; ++k) {
-            storeLanes(bank.s1 + 4 * k, s1[k]);
-            storeLanes(bank.s2 + 4 * k, s2[k]);
-        }
-        gain.store(bank.gain);
-        comp1.store(bank.comp1);
-        comp2.store(bank.comp2);
-        if (S == Stage::Full) {
-            dist1.store(bank.dist1);
-            dist2.store(bank.dist2);
-        }
-    }
-    template <Stage S> F4 step(int k, F4 x, F4 guard)
-    {
-        const F4 in = gain.next(k, guard) * x;
-        const F4 c1 = comp1.next(k, guard);
-        const F4 c2 = comp2.next(k, guard);
-        if constexpr (S == Stage::Full) {
-            const F4 d1 = dist1.next(k, guard);
-            const F4 d2 = dist2.next(k, guard);
-            return secondOrderSection(in, d1, d2, c1, c2, s1[k], s2[k], guard);
-        } else {
-            return secondOrderPoles(in, c1, c2, s1[k], s2[k], guard);
-        }
-    }
-};
-
-template <int N, bool Glides> struct FirstOrderLanes {
-    F4 s1[slots(N)];
-    LaneValues<N, Glides> gain, comp1, dist1;
-
-    template <Stage S, int L> void load(const FirstOrderBank<L>& bank)
-    {
-        for (int k = 0; k < N; ++k)
-            s1[k] = loadLanes(bank.s1 + 4 * k);
-        gain.load(bank.gain);
-        comp1.load(bank.comp1);
-        if (S == Stage::Full)
-            dist1.load(bank.dist1);
-    }
-    template <Stage S, int L> void store(FirstOrderBank<L>& bank) const
-    {
-        for (int k = 0; k < N; ++k)
-            storeLanes(bank.s1 + 4 * k, s1[k]);
-        gain.store(bank.gain);
-        comp1.store(bank.comp1);
-        if (S == Stage::Full)
-            dist1.store(bank.dist1);
-    }
-    template <Stage S> F4 step(int k, F4 x, F4 guard)
-    {
-        const F4 in = gain.next(k, guard) * x;
-        const F4 c1 = comp1.next(k, guard);
-        if constexpr (S == Stage::Full) {
-            const F4 d1 = dist1.next(k, guard);
-            return firstOrderSection(in, d1, c1, s1[k], guard);
-        } else {
-            return firstOrderPoles(in, c1, s1[k], guard);
-        }
-    }
-};
-
-inline F4 gather(const float* scratch, const uint8_t* source)
-{
-    return F4{scratch[source[0]], scratch[source[1]], scratch[source[2]], scratch[source[3]]};
-}
-
-template <AmbiOrder O, bool GainsGlide, Stage S, bool CoefsGlide>
-void renderFrames(EncoderLanes& lanes, const float* input, float* const* outputs, int frames)
-{
-    static constexpr LanePlan P = LanePlanOf<O>::value;
-    constexpr int NC = P.numChannels;
-    constexpr int G = P.gainVectors;
-    constexpr int A = P.bankAVectors;
-    constexpr int B = P.bankBVectors;
-    constexpr int C = P.bankCVectors;
-    constexpr bool kFilters = S != Stage::Off;
-
+    // Four lanes at a time, each with the smoother's own step.
     const F4 guard = splat(kDenormalGuard);
-    LaneValues<G, GainsGlide> gain;
-    gain.load(lanes.gains);
-    SecondOrderLanes<A, CoefsGlide> bankA;
-    SecondOrderLanes<B, CoefsGlide> bankB;
-    FirstOrderLanes<C, CoefsGlide> bankC;
-    if constexpr (kFilters) {
-        bankA.template load<S>(lanes.bankA);
-        bankB.template load<S>(lanes.bankB);
-        bankC.template load<S>(lanes.bankC);
+    const F4 still = splat(0.0f);
+    LaneMask moving = {};
+    for (int l = 0; l < 4 * vectors; l += 4) {
+        const F4 state = loadLanes(g.state + l);
+        const F4 weight = loadLanes(g.weight + l);
+        const F4 y = loadLanes(g.drive + l) + weight * state;
+        storeLanes(g.held + l, y);
+        moving |= (weight != still) & (y + guard != state);
     }
-    float* out[NC];
-    for (int j = 0; j < NC; ++j)
-        out[j] = outputs[j];
-
-    alignas(16) float scratch[kScratchSize] = {};
-    for (int i = 0; i < frames; ++i) {
-        // Read before any output of this frame is written: in-place safe.
-        const F4 x = splat(input[i]);
-#pragma GCC unroll 4
-        for (int k = 0; k < G; ++k)
-            storeLanes(scratch + kScratchChannels + 4 * k, x * gain.next(k, guard));
-        if constexpr (kFilters) {
-#pragma GCC unroll 4
-            for (int k = 0; k < A; ++k)
-                storeLanes(scratch + kScratchBankA + 4 * k,
-                           bankA.template step<S>(k, gather(scratch, P.bankASource + 4 * k), guard));
-#pragma GCC unroll 4
-            for (int k = 0; k < B; ++k)
-                storeLanes(scratch + kScratchBankB + 4 * k,
-                           bankB.template step<S>(k, gather(scratch, P.bankBSource + 4 * k), guard));
-#pragma GCC unroll 4
-            for (int k = 0; k < C; ++k)
-                storeLanes(scratch + kScratchBankC + 4 * k,
-                           bankC.template step<S>(k, gather(scratch, P.bankCSource + 4 * k), guard));
-        }
-#pragma GCC unroll 16
-        for (int j = 0; j < NC; ++j)
-            out[j][i] = scratch[kFilters ? P.filteredSource[j] : kScratchChannels + j];
-    }
-
-    gain.store(lanes.gains);
-    if constexpr (kFilters) {
-        bankA.template store<S>(lanes.bankA);
-        bankB.template store<S>(lanes.bankB);
-        bankC.template store<S>(lanes.bankC);
-    }
-}
-
-using Kernel = EncoderEngine::Kernel;
-
-template <AmbiOrder O> struct KernelsFor {
-    static constexpr Kernel off = &renderFrames<O, true, Stage::Off, false>;
-    template <bool GainsGlide, Stage S, bool CoefsGlide>
-    static constexpr Kernel on = &renderFrames<O, GainsGlide, S, CoefsGlide>;
-
-    // [gains glide][stage][coefficients glide]. Without filters there are no
-    // coefficients, and held gains take renderHeldGains instead.
-    static constexpr Kernel table[2][kNearFieldStages][2] = {
-        {{nullptr, nullptr},
-         {on<false, Stage::Full, false>, on<false, Stage::Full, true>},
-         {on<false, Stage::CompensationOnly, false>, on<false, Stage::CompensationOnly, true>}},
-        {{off, nullptr},
-         {on<true, Stage::Full, false>, on<true, Stage::Full, true>},
-         {on<true, Stage::CompensationOnly, false>, on<true, Stage::CompensationOnly, true>}},
-    };
-};
-
-const Kernel (*kernelsFor(AmbiOrder order))[kNearFieldStages][2]
-{
-    switch (order) {
-    case Order1H0V: return KernelsFor<Order1H0V>::table;
-    case Order1H1V: return KernelsFor<Order1H1V>::table;
-    case Order2H0V: return KernelsFor<Order2H0V>::table;
-    case Order2H1V: return KernelsFor<Order2H1V>::table;
-    case Order2H2V: return KernelsFor<Order2H2V>::table;
-    case Order3H0V: return KernelsFor<Order3H0V>::table;
-    case Order3H1V: return KernelsFor<Order3H1V>::table;
-    case Order3H3V: return KernelsFor<Order3H3V>::table;
-    case Order4H0V: return KernelsFor<Order4H0V>::table;
-    }
-    return nullptr;
+    return !anyLane(moving);
 }
 
 const LanePlan& lanePlanFor(AmbiOrder order)
@@ -366,29 +144,35 @@ template <int L> bool settleBank(FirstOrderBank<L>& bank, bool withDist)
     return gain && comp1 && (dist1 || !withDist);
 }
 
-// Multiplying by 0 turns any infinity or NaN into NaN and everything else
-// into 0, so one sum tells whether a whole array is finite.
-template <int L> bool allFinite(const float (&values)[L])
+// Bit for bit: aiming at the same bits gives the same weights and drives.
+bool sameGains(const EncoderTargets& a, const EncoderTargets& b)
 {
-    float probe = 0.0f;
-    for (int l = 0; l < L; ++l)
-        probe += values[l] * 0.0f;
-    return probe == 0.0f;
+    return std::memcmp(a.gains, b.gains, sizeof a.gains) == 0;
 }
 
-void scaleBlock(const float* input, float* output, float gain, int frames)
+bool sameFilters(const EncoderTargets& a, const EncoderTargets& b)
 {
-    const F4 g = splat(gain);
-    int i = 0;
-    for (; i + 4 <= frames; i += 4)
-        storeLanes(output + i, loadLanes(input + i) * g);
-    for (; i < frames; ++i)
-        output[i] = input[i] * gain;
+    return a.stage == b.stage && std::memcmp(a.filters, b.filters, sizeof a.filters) == 0;
+}
+
+// Multiplying by 0 turns any infinity or NaN into NaN and everything else
+// into 0, so one sum per lane tells whether a whole array is finite.
+// Lanes beyond the first `vectors` x 4 are never run and stay 0.
+template <int L> bool allFinite(const float (&values)[L], int vectors)
+{
+    const F4 zero = splat(0.0f);
+    F4 probe = zero;
+    for (int l = 0; l < 4 * vectors; l += 4)
+        probe += loadLanes(values + l) * zero;
+    return !anyLane(probe != zero);
 }
 
 } // namespace
 
-EncoderEngine::EncoderEngine(AmbiOrder order) : plan_(lanePlanFor(order)), kernels_(kernelsFor(order)) {}
+EncoderEngine::EncoderEngine(AmbiOrder order)
+    : plan_(lanePlanFor(order)), kernels_(EncoderKernels::of(order, EncoderKernels::chosen()))
+{
+}
 
 void EncoderEngine::take(const EncoderUpdate& update)
 {
@@ -406,68 +190,78 @@ void EncoderEngine::reset(const EncoderTargets& targets)
     resetBank(lanes_.bankA, plan_.bankARole, targets);
     resetBank(lanes_.bankB, plan_.bankBRole, targets);
     resetBank(lanes_.bankC, plan_.bankCRole, targets);
+    gainsSettled_ = false;
+    coefficientsSettled_ = false;
 }
 
 void EncoderEngine::aim(const EncoderTargets& targets)
 {
+    if (!aimed_ || !sameGains(targets, aimedAt_))
+        aimGains(targets);
+    if (!aimed_ || !sameFilters(targets, aimedAt_))
+        aimFilters(targets);
+    aimedAt_ = targets;
+    aimed_ = true;
+}
+
+void EncoderEngine::aimGains(const EncoderTargets& targets)
+{
+    // The lanes beyond the layout's channels keep the 0 they were built with.
+    for (int j = 0; j < plan_.numChannels; ++j)
+        lanes_.gains.aim(j, targets.gains[j], true);
+    gainsSettled_ = false;
+}
+
+void EncoderEngine::aimFilters(const EncoderTargets& targets)
+{
     stage_ = targets.stage;
-    for (int j = 0; j < kMaxChannels; ++j) {
-        const bool used = j < plan_.numChannels;
-        lanes_.gains.aim(j, used ? targets.gains[j] : 0.0f, used);
-    }
     aimBank(lanes_.bankA, plan_.bankARole, targets);
     aimBank(lanes_.bankB, plan_.bankBRole, targets);
     aimBank(lanes_.bankC, plan_.bankCRole, targets);
+    coefficientsSettled_ = false;
 }
 
-bool EncoderEngine::settleGains()
+bool EncoderEngine::gainsSettled()
 {
-    return settle(lanes_.gains);
+    if (!gainsSettled_)
+        gainsSettled_ = settle(lanes_.gains, plan_.gainVectors);
+    return gainsSettled_;
 }
 
-bool EncoderEngine::settleCoefficients()
+bool EncoderEngine::coefficientsSettled()
 {
+    if (coefficientsSettled_)
+        return true;
     const bool withDist = stage_ == NearFieldStage::Full;
     const bool a = settleBank(lanes_.bankA, withDist);
     const bool b = settleBank(lanes_.bankB, withDist);
     const bool c = settleBank(lanes_.bankC, withDist);
-    return a && b && c;
+    coefficientsSettled_ = a && b && c;
+    return coefficientsSettled_;
 }
 
 void EncoderEngine::render(const float* input, float* const* outputs, int frames)
 {
-    const bool gainsGlide = !settleGains();
+    const bool gainsGlide = !gainsSettled();
     if (stage_ == NearFieldStage::Off) {
-        if (gainsGlide)
-            kernels_[1][0][0](lanes_, input, outputs, frames);
-        else
-            renderHeldGains(input, outputs, frames);
+        kernels_[gainsGlide][0][0](lanes_, input, outputs, frames);
         return;
     }
-    const bool coefsGlide = !settleCoefficients();
+    const bool coefsGlide = !coefficientsSettled();
     kernels_[gainsGlide][static_cast<int>(stage_)][coefsGlide](lanes_, input, outputs, frames);
     clearNonFiniteMemories();
 }
 
-void EncoderEngine::renderHeldGains(const float* input, float* const* outputs, int frames)
+bool EncoderEngine::memoriesFinite() const
 {
-    // A host processing in place hands the input as one of the outputs: that
-    // channel is written last, once every other channel has read the input.
-    int aliased = -1;
-    for (int j = 0; j < plan_.numChannels; ++j)
-        if (outputs[j] == input)
-            aliased = j;
-    for (int j = 0; j < plan_.numChannels; ++j)
-        if (j != aliased)
-            scaleBlock(input, outputs[j], lanes_.gains.held[j], frames);
-    if (aliased >= 0)
-        scaleBlock(input, outputs[aliased], lanes_.gains.held[aliased], frames);
+    const int a = plan_.bankAVectors, b = plan_.bankBVectors, c = plan_.bankCVectors;
+    return allFinite(lanes_.bankA.s1, a) && allFinite(lanes_.bankA.s2, a) && allFinite(lanes_.bankB.s1, b) &&
+        allFinite(lanes_.bankB.s2, b) && allFinite(lanes_.bankC.s1, c);
 }
 
 void EncoderEngine::clearNonFiniteMemories()
 {
-    if (allFinite(lanes_.bankA.s1) && allFinite(lanes_.bankA.s2) && allFinite(lanes_.bankB.s1) &&
-        allFinite(lanes_.bankB.s2) && allFinite(lanes_.bankC.s1))
+    if (memoriesFinite())
         return;
     // A filter is its sections in all banks: clear them together.
     for (int j = 0; j < plan_.numChannels; ++j) {

@@ -7,6 +7,14 @@
 // side changes no channel's result.
 typedef float F4 __attribute__((vector_size(16)));
 
+// What comparing two F4 gives: all bits set in each lane where it holds.
+typedef int LaneMask __attribute__((vector_size(16)));
+
+inline bool anyLane(LaneMask mask)
+{
+    return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
+}
+
 inline F4 splat(float v)
 {
     return F4{v, v, v, v};

@@ -2,6 +2,7 @@
 #include "dsp/Angles.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -114,13 +115,35 @@ void NelAmbisonicEncoder::resume()
     publish(true);
 }
 
+void NelAmbisonicEncoder::AngleSines::update(float value)
+{
+    // The same bits give the same sine and cosine: automation of one angle
+    // leaves the other's as they were.
+    if (known && std::memcmp(&angle, &value, sizeof value) == 0)
+        return;
+    const double a = value;
+    cos = std::cos(a);
+    sin = std::sin(a);
+    angle = value;
+    known = true;
+}
+
+NelAmbisonicEncoder::Direction NelAmbisonicEncoder::direction()
+{
+    azimuthSines_.update(azimuth);
+    elevationSines_.update(elevation);
+    return {azimuthSines_.cos, azimuthSines_.sin, elevationSines_.cos, elevationSines_.sin};
+}
+
 void NelAmbisonicEncoder::UpdatePolarCoords()
 {
-    const double c = std::cos(static_cast<double>(elevation));
-    x = static_cast<float>(c * std::cos(static_cast<double>(azimuth)) * distance);
-    y = static_cast<float>(c * std::sin(static_cast<double>(azimuth)) * distance);
-    z = static_cast<float>(distance * std::sin(static_cast<double>(elevation)));
-    UpdateHOrders();
+    // One set of sines and cosines serves the rectangular view and the gains.
+    const Direction d = direction();
+    x = static_cast<float>(d.cosElevation * d.cosAzimuth * distance);
+    y = static_cast<float>(d.cosElevation * d.sinAzimuth * distance);
+    z = static_cast<float>(distance * d.sinElevation);
+    computeGains(d);
+    publish();
 }
 
 void NelAmbisonicEncoder::UpdateRectCoords()
@@ -139,10 +162,10 @@ void NelAmbisonicEncoder::UpdateRectCoords()
     if (r > kEdge) {
         // Pull the point in along its own direction onto the edge.
         r = kEdge;
-        const double e = elevation, a = azimuth;
-        x = static_cast<float>(4.0 * std::cos(e) * std::cos(a));
-        y = static_cast<float>(4.0 * std::cos(e) * std::sin(a));
-        z = static_cast<float>(4.0 * std::sin(e));
+        const Direction d = direction();
+        x = static_cast<float>(4.0 * d.cosElevation * d.cosAzimuth);
+        y = static_cast<float>(4.0 * d.cosElevation * d.sinAzimuth);
+        z = static_cast<float>(4.0 * d.sinElevation);
     } else if (kEdge - r <= kEdgeSnap) {
         r = kEdge;
     }
@@ -174,15 +197,20 @@ NearFieldStage NelAmbisonicEncoder::nearFieldStage() const
 
 void NelAmbisonicEncoder::computeGains()
 {
+    // Only the direction mode needs the angles' sines and cosines.
+    computeGains(compensationOn() ? direction() : Direction{});
+}
+
+void NelAmbisonicEncoder::computeGains(const Direction& direction)
+{
     // With compensation on the gains follow the direction alone and the
     // filters render the distance; with it off, the position scaled to the
     // unit edge fades every order-m channel by (distance / 4)^m.
     double X, Y, Z, d;
     if (compensationOn()) {
-        const double e = elevation, a = azimuth;
-        X = std::cos(e) * std::cos(a);
-        Y = std::cos(e) * std::sin(a);
-        Z = std::sin(e);
+        X = direction.cosElevation * direction.cosAzimuth;
+        Y = direction.cosElevation * direction.sinAzimuth;
+        Z = direction.sinElevation;
         d = 1.0;
     } else {
         X = x * 0.25;
@@ -248,6 +276,13 @@ void NelAmbisonicEncoder::publish(bool withReset)
         pending_.atReset = now;
         ++pending_.resets;
     }
-    handover_.back() = pending_;
+    // The slot to fill holds what this thread wrote into it before; the
+    // targets at the newest reset change only with a reset.
+    EncoderUpdate& slot = handover_.back();
+    slot.now = now;
+    if (slot.resets != pending_.resets) {
+        slot.atReset = pending_.atReset;
+        slot.resets = pending_.resets;
+    }
     handover_.publish();
 }

@@ -71,9 +71,24 @@ public:
     NF_filt4 nf4[9];
 
 private:
+    // The sines and cosines of azimuth and elevation, in double precision.
+    struct Direction {
+        double cosAzimuth, sinAzimuth, cosElevation, sinElevation;
+    };
+    // One angle's cosine and sine as last computed, and for which value.
+    struct AngleSines {
+        float angle = 0.0f;
+        bool known = false;
+        double cos = 1.0, sin = 0.0;
+
+        void update(float value);
+    };
+
     bool compensationOn() const { return compDistance < kEdge; }
     NearFieldStage nearFieldStage() const;
+    Direction direction();
     void computeGains();
+    void computeGains(const Direction& direction);
     void computeFilterCoefficients(float sourceDistance, float compensationDistance);
     // Hands the current targets to the audio thread; with a reset, the
     // smoothers jump to them and the filter memories are cleared first.
@@ -81,6 +96,7 @@ private:
 
     const AmbiLayout& layout_;
     double weights_[kMaxChannels];
+    AngleSines azimuthSines_, elevationSines_;
     EncoderUpdate pending_; // control thread's copy of what was last published
     TripleBuffer<EncoderUpdate> handover_;
     EncoderEngine engine_;

@@ -41,7 +41,21 @@ constexpr SilentChannels silentFromPlacement()
     return s;
 }
 
+// Where each of the encoder's channels goes in the frame.
+struct Places {
+    int acn[kHorizontal];
+};
+
+constexpr Places placesFromPlacement()
+{
+    Places p{};
+    for (int j = 0; j < kHorizontal; ++j)
+        p.acn[j] = AmbiXChannels::kPlacement[j].acn;
+    return p;
+}
+
 constexpr Weights kWeights = weightsFromPlacement();
+constexpr Places kPlaces = placesFromPlacement();
 constexpr SilentChannels kSilentChannels = silentFromPlacement();
 
 } // namespace
@@ -56,16 +70,23 @@ void AmbiXOutputs::render(NelAmbisonicEncoder& encoder, const float* const* inpu
 {
     if (frames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr)
         return;
+    // Costs per block, not per sample, but a host's 64-frame blocks make
+    // them count: the loops over the constant tables are unrolled.
+    bool missing = false;
+#pragma GCC unroll 16
     for (int c = 0; c < kFrame; ++c)
-        if (outputs[c] == nullptr)
-            return;
+        missing = missing || outputs[c] == nullptr;
+    if (missing)
+        return;
     float* horizontal[kHorizontal];
+#pragma GCC unroll 16
     for (int j = 0; j < kHorizontal; ++j)
-        horizontal[j] = outputs[AmbiXChannels::kPlacement[j].acn];
+        horizontal[j] = outputs[kPlaces.acn[j]];
     encoder.process(inputs, horizontal, frames);
     // Only once the encoder has read the input: a host processing in place
     // may have handed it over as one of these.
     const size_t bytes = sizeof(float) * static_cast<size_t>(frames);
-    for (int c : kSilentChannels.acn)
-        std::memset(outputs[c], 0, bytes);
+#pragma GCC unroll 16
+    for (int s = 0; s < kSilent; ++s)
+        std::memset(outputs[kSilentChannels.acn[s]], 0, bytes);
 }

@@ -26,6 +26,8 @@ int EncoderControl::outputCount(OutputConvention convention)
 EncoderControl::EncoderControl(NelAmbisonicEncoder& encoder_, OutputConvention convention_)
     : encoder(encoder_), convention(convention_)
 {
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        fields[i] = ParameterTable::info(i).field;
 }
 
 void EncoderControl::setParameter(int index, float normalised)
@@ -46,11 +48,6 @@ void EncoderControl::setParameter(int index, float normalised)
         encoder.UpdatePolarCoords();
         break;
     }
-}
-
-float EncoderControl::quantity(int index) const
-{
-    return encoder.*ParameterTable::info(index).field;
 }
 
 float EncoderControl::normalised(int index) const

@@ -2,6 +2,7 @@
 
 #include "dsp/NelAmbisonicEncoder.h"
 #include "effect/OutputConvention.h"
+#include "effect/ParameterTable.h"
 
 // The rules every plug-in format applies to its encoder, written once: a
 // parameter's normalised value mapped into the encoder's quantity and the
@@ -29,7 +30,7 @@ public:
     void setParameter(int index, float normalised);
     // The encoder's quantity behind a parameter (radians or metres), and the
     // normalised value it reads back as.
-    float quantity(int index) const;
+    float quantity(int index) const { return encoder.*fields[index]; }
     float normalised(int index) const;
 
     // A rate that is zero, negative or not finite is ignored.
@@ -44,4 +45,7 @@ public:
 private:
     NelAmbisonicEncoder& encoder;
     const OutputConvention convention;
+    // The encoder field behind each parameter, as the parameter table says:
+    // read for every parameter after every applied change.
+    float NelAmbisonicEncoder::*fields[ParameterTable::kCount];
 };

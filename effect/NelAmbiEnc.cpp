@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -44,6 +45,13 @@ constexpr int kMaxReportRounds = 3;
 // that is running, not from inside the host's callback.
 thread_local const void* reportingEffect = nullptr;
 
+// The same float, bit for bit: a NaN is never the same, so the first
+// publication, from NaN, stores every value.
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0 && a == a;
+}
+
 void copyText(char* destination, const char* text, size_t limit)
 {
     vst_strncpy(destination, text, limit);
@@ -61,6 +69,8 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& i
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
+    for (float& value : publishedValues)
+        value = std::numeric_limits<float>::quiet_NaN();
     publishHeldValues();
     setProgram(0);
     setNumInputs(1);
@@ -121,7 +131,9 @@ void NelAmbiEnc::setParameter(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
-    hostKnows[index].store(value);
+    // Release, not sequentially consistent: no other variable's order
+    // depends on it, and on the audio thread a plain store is what it costs.
+    hostKnows[index].store(value, std::memory_order_release);
     if (submit(Caller::MayBeRealTime, ControlCommand::Kind::Parameter, index, value))
         reportChangesToHost();
 }
@@ -130,7 +142,7 @@ void NelAmbiEnc::setParameterAutomated(VstInt32 index, float value)
 {
     if (!ParameterTable::isValidIndex(index) || !ParameterTable::acceptsValue(value))
         return;
-    hostKnows[index].store(value);
+    hostKnows[index].store(value, std::memory_order_release);
     submit(Caller::UserInterface, ControlCommand::Kind::Parameter, index, value);
     callHost(audioMasterAutomate, index, 0, nullptr, value);
     // After the automation of the value itself, so that a value the effect
@@ -142,7 +154,7 @@ float NelAmbiEnc::getParameter(VstInt32 index)
 {
     if (!ParameterTable::isValidIndex(index))
         return 0.0f;
-    return ParameterTable::toNormalised(index, heldValue(index));
+    return normalisedValue(index);
 }
 
 void NelAmbiEnc::setProgram(VstInt32 program)
@@ -175,17 +187,21 @@ void NelAmbiEnc::reportChangesToHost()
     const void* outer = reportingEffect;
     reportingEffect = this;
     for (int round = 0; round < kMaxReportRounds; ++round) {
+        const std::uint32_t published = publications.load(std::memory_order_acquire);
         bool told = false;
         for (int i = 0; i < ParameterTable::kCount; ++i) {
-            const float now = getParameter(i);
-            float known = hostKnows[i].load();
+            const float now = normalisedValue(i);
+            float known = hostKnows[i].load(std::memory_order_acquire);
             if (std::fabs(now - known) <= kReportableChange ||
                 !hostKnows[i].compare_exchange_strong(known, now))
                 continue;
             callHost(audioMasterAutomate, i, 0, nullptr, now);
             told = true;
         }
-        if (!told)
+        // Another round finds something only when a change was published
+        // meanwhile: one the host made from inside its callback, or another
+        // thread's.
+        if (!told || publications.load(std::memory_order_acquire) == published)
             break;
     }
     reportingEffect = outer;
@@ -234,8 +250,19 @@ void NelAmbiEnc::applyProgram(VstInt32 program)
 
 void NelAmbiEnc::publishHeldValues()
 {
-    for (int i = 0; i < ParameterTable::kCount; ++i)
-        heldValues[i].store(encoderControl.quantity(i), std::memory_order_release);
+    bool moved = false;
+    for (int i = 0; i < ParameterTable::kCount; ++i) {
+        const float value = encoderControl.quantity(i);
+        if (sameBits(value, publishedValues[i]))
+            continue;
+        publishedValues[i] = value;
+        heldValues[i].store(value, std::memory_order_release);
+        normalisedValues[i].store(ParameterTable::toNormalised(i, value), std::memory_order_release);
+        moved = true;
+    }
+    // One writer at a time (the serialiser's): a plain increment will do.
+    if (moved)
+        publications.store(publications.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 void NelAmbiEnc::setProgramName(char* name)

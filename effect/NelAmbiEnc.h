@@ -108,6 +108,7 @@ private:
     void publishHeldValues();
 
     float heldValue(int index) const { return heldValues[index].load(std::memory_order_acquire); }
+    float normalisedValue(int index) const { return normalisedValues[index].load(std::memory_order_acquire); }
 
     // Hosts call in from several threads at once: automation on the audio
     // thread, the editor and generic parameter views on the GUI thread,
@@ -118,9 +119,18 @@ private:
     ControlSerialiser<ControlCommand, kPendingCommands> control;
     // The rules that drive `encoder`, shared with the other plug-in formats.
     EncoderControl encoderControl;
-    // The encoder's quantity behind each parameter as last applied: what
-    // getParameter and the value texts read, from any thread.
+    // The encoder's quantity behind each parameter as last applied, and its
+    // normalised value: what the value texts and getParameter read, from any
+    // thread. The normalised value is worked out once per change, where the
+    // change is applied, not each time a host or a report asks for it.
     std::atomic<float> heldValues[ParameterTable::kCount];
+    std::atomic<float> normalisedValues[ParameterTable::kCount];
+    // The control state's copy of the quantities last published: a change
+    // republishes only the parameters it moved.
+    float publishedValues[ParameterTable::kCount];
+    // How many times published values moved: a report round that told the
+    // host something needs another only when this changed meanwhile.
+    std::atomic<std::uint32_t> publications{0};
     std::atomic<VstInt32> selectedProgram{0};
     // The normalised value of each parameter as the host knows it: what it
     // last set, or what it was last told.

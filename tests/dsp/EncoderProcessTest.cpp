@@ -5,10 +5,13 @@
 #include <limits>
 #include <random>
 #include <stdexcept>
+#include <string>
+#include <tuple>
 #include <vector>
 
-#include "dsp/NelAmbisonicEncoder.h"
 #include "dsp/Angles.h"
+#include "dsp/EncoderKernels.h"
+#include "dsp/NelAmbisonicEncoder.h"
 #include "tests/dsp/ReferenceEncoder.h"
 
 namespace {
@@ -145,11 +148,28 @@ private:
     int blocks = 0;
 };
 
-class EveryLayout : public ::testing::TestWithParam<int> {};
+using InstructionSet = EncoderKernels::InstructionSet;
+
+// Every layout, rendered by the kernels of each instruction set in turn: both
+// must give the plain loop's numbers bit for bit.
+class EveryLayout : public ::testing::TestWithParam<std::tuple<int, InstructionSet>> {
+protected:
+    void SetUp() override
+    {
+        const InstructionSet set = std::get<1>(GetParam());
+        if (set == InstructionSet::Avx && EncoderKernels::best() != InstructionSet::Avx)
+            GTEST_SKIP() << "this processor has no AVX";
+        EncoderKernels::choose(set);
+    }
+    void TearDown() override { EncoderKernels::choose(EncoderKernels::best()); }
+
+    AmbiOrder order() const { return static_cast<AmbiOrder>(std::get<0>(GetParam())); }
+    unsigned seed(unsigned base) const { return base + static_cast<unsigned>(std::get<0>(GetParam())); }
+};
 
 TEST_P(EveryLayout, RendersBitForBitWhatThePlainLoopRenders)
 {
-    RandomSession session(static_cast<AmbiOrder>(GetParam()), 1234u + GetParam());
+    RandomSession session(order(), seed(1234u));
     session.run(400);
 }
 
@@ -157,7 +177,7 @@ TEST_P(EveryLayout, HeldPositionsSettleAndStayExact)
 {
     // Long unchanged stretches take the settled paths for gains and
     // coefficients, in each near-field stage.
-    RandomSession session(static_cast<AmbiOrder>(GetParam()), 99u);
+    RandomSession session(order(), 99u);
     NelAmbisonicEncoder& enc = session.enc;
     const float compensation[] = {4.0f, 2.0f, 2.0f};
     const float distances[] = {1.0f, 1.0f, 4.0f};
@@ -176,7 +196,44 @@ TEST_P(EveryLayout, HeldPositionsSettleAndStayExact)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dsp, EveryLayout, ::testing::Range(0, kAmbiOrderCount));
+TEST_P(EveryLayout, MovingSourceKeepsItsSettledFiltersExact)
+{
+    // An automated direction changes the gains on every block and leaves the
+    // filters as they were: the gains glide while the settled coefficients
+    // stay held, then the gains settle in turn, and a new compensation
+    // distance sets the filters gliding again.
+    RandomSession session(order(), 7u);
+    NelAmbisonicEncoder& enc = session.enc;
+    enc.compDistance = 2.0f;
+    enc.distance = 1.0f;
+    enc.filterDistance = 1.0f;
+    enc.SetDistCoef(enc.filterDistance, enc.compDistance);
+    enc.UpdatePolarCoords();
+    for (int b = 0; b < 4; ++b)
+        session.processBlock(4096);
+    for (int b = 0; b < 40 && !HasFailure(); ++b) {
+        enc.azimuth = 0.01f * static_cast<float>(b);
+        enc.UpdatePolarCoords();
+        if (b % 10 == 9)
+            enc.UpdatePolarCoords(); // the same targets again
+        session.processBlock(64, b % 7 == 0);
+    }
+    for (int b = 0; b < 4 && !HasFailure(); ++b)
+        session.processBlock(4096);
+    enc.compDistance = 3.0f;
+    enc.SetDistCoef(enc.filterDistance, enc.compDistance);
+    enc.UpdatePolarCoords();
+    for (int b = 0; b < 8 && !HasFailure(); ++b)
+        session.processBlock(b < 4 ? 64 : 4096);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dsp, EveryLayout,
+                         ::testing::Combine(::testing::Range(0, kAmbiOrderCount),
+                                            ::testing::Values(InstructionSet::Sse2, InstructionSet::Avx)),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param)) +
+                                 (std::get<1>(info.param) == InstructionSet::Avx ? "_avx" : "_sse2");
+                         });
 
 TEST(EncoderLifecycle, FadesInUntilResumedThenStartsAtTheTargets)
 {

@@ -57,6 +57,34 @@ TEST(ControlSerialiserConcurrent, EveryCommandAppliedOnceInEachSubmittersOrder)
         ASSERT_EQ(n.sequence, next[n.thread]++) << "thread " << n.thread;
 }
 
+TEST(ControlSerialiserConcurrent, RealTimeSubmittersKeepTheirOrderWhenTheRingEmpties)
+{
+    // Two host threads that only ever submit, as automation does: each
+    // often finds the ring empty and applies its command at once, and must
+    // never do so while a command of its own still waits in the ring for
+    // the other thread to apply it.
+    constexpr int kThreads = 2;
+    constexpr int kEach = 200000;
+    ControlSerialiser<Numbered, 64> serialiser;
+    std::vector<Numbered> applied;
+    applied.reserve(kThreads * kEach);
+    auto apply = [&](const Numbered& n) { applied.push_back(n); };
+    std::vector<std::thread> submitters;
+    for (int t = 0; t < kThreads; ++t)
+        submitters.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                serialiser.submit(Numbered{t, i}, apply);
+        });
+    for (auto& s : submitters)
+        s.join();
+    serialiser.runPending(apply);
+
+    ASSERT_EQ(applied.size(), size_t(kThreads * kEach));
+    int next[kThreads] = {};
+    for (const Numbered& n : applied)
+        ASSERT_EQ(n.sequence, next[n.thread]++) << "thread " << n.thread;
+}
+
 TEST(ControlSerialiser, ASubmitterAloneFindsItsCommandApplied)
 {
     ControlSerialiser<int, 8> serialiser;

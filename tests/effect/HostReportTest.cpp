@@ -177,4 +177,22 @@ TEST_F(HostReports, SetFromInsideTheCallbackIsAppliedAndReportedAfterwards)
     expectReportsMatchTheEffect();
 }
 
+TEST_F(HostReports, ASetFromInsideTheCallbackThatMovesAnEarlierParameterIsReportedToo)
+{
+    // The distance is reported after x and y have been looked at; the host
+    // answers it by turning the azimuth, which moves x and y again.
+    onAutomate = [](AEffect* effect, int index, float) {
+        if (index == 5)
+            effect->setParameter(effect, 0, 0.25f);
+    };
+    fx.set(2, 0.75f); // x 2 m: the distance goes from 4 m to 2 m
+    onAutomate = nullptr;
+    EXPECT_EQ(indices(), (std::vector<int>{5, 2, 3}));
+    for (const Report& r : reports)
+        EXPECT_EQ(r.depth, 0) << r.index;
+    expectReportsMatchTheEffect();
+    EXPECT_NEAR(fx.get(2), 0.5f, 1e-6); // x at 0 m
+    EXPECT_NEAR(fx.get(3), 0.75f, 1e-6); // y at 2 m
+}
+
 } // namespace
