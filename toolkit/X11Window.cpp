@@ -10,6 +10,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -81,6 +82,11 @@ const long kEventMask =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 
 } // namespace
+
+std::unique_ptr<PlatformWindow> PlatformWindow::open(void* parent, long width, long height)
+{
+    return X11Window::open(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(parent)), width, height);
+}
 
 std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, long height)
 {
@@ -227,7 +233,7 @@ bool X11Window::queryPointer(CPoint& where, long& buttons)
     return true;
 }
 
-void X11Window::blit(cairo_surface_t* backBuffer, const CRect& area)
+void X11Window::blit(NativeImage* backBuffer, const CRect& area)
 {
     if (destroyed || !surface || area.isEmpty())
         return;

@@ -1,53 +1,37 @@
 #pragma once
 
-#include "toolkit/CPoint.h"
-#include "toolkit/CRect.h"
+#include "toolkit/PlatformWindow.h"
 
 #include <memory>
-
-typedef struct _cairo_surface cairo_surface_t;
-
-// What the frame needs to know from the window system.
-struct WindowEvent {
-    enum Kind { kExposed, kPressed, kDestroyed } kind = kExposed;
-    CRect area; // kExposed: the uncovered part
-    bool last = false; // kExposed: no more exposures of this series follow
-    CPoint where; // kPressed: window pixels
-    long buttons = 0; // kPressed: CButton flags, the pressed button included
-};
 
 // The frame's child window inside the host's window, on a Display
 // connection of its own. All X errors on that connection are swallowed, so
 // a host that destroys its window first cannot take the process down
 // through Xlib's default error handler; once the window is gone
 // (isDestroyed) nothing is drawn or queried any more.
-class X11Window {
+class X11Window : public PlatformWindow {
 public:
     // Null when there is no X server or the parent is not a window.
     static std::unique_ptr<X11Window> open(unsigned long parent, long width, long height);
-    ~X11Window();
+    ~X11Window() override;
 
     X11Window(const X11Window&) = delete;
     X11Window& operator=(const X11Window&) = delete;
 
-    unsigned long id() const { return window; }
-    bool isDestroyed() const { return destroyed; }
+    unsigned long id() const override { return window; }
+    bool isDestroyed() const override { return destroyed; }
 
     // Round trip to the server so that everything it has sent, a
     // DestroyNotify from the host in particular, is queued here.
-    void sync();
+    void sync() override;
     // Waits up to ms milliseconds for the server unless events are queued.
-    void waitForEvents(int ms);
-    // Takes the next queued event that matters. Pointer motion and releases
-    // are dropped: mouse tracking polls the pointer instead.
-    bool nextEvent(WindowEvent& event);
+    void waitForEvents(int ms) override;
+    bool nextEvent(WindowEvent& event) override;
 
-    // Pointer position relative to the window and CButton flags; false when
-    // the window is gone or the pointer is on another screen.
-    bool queryPointer(CPoint& where, long& buttons);
+    // False also when the pointer is on another screen.
+    bool queryPointer(CPoint& where, long& buttons) override;
 
-    // Copies area of the back buffer onto the window.
-    void blit(cairo_surface_t* backBuffer, const CRect& area);
+    void blit(NativeImage* backBuffer, const CRect& area) override;
 
     // Turns an X button/modifier state word into CButton flags.
     long buttonFlags(unsigned int state) const;
