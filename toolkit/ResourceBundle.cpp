@@ -62,16 +62,6 @@ void ResourceBundle::install(const EmbeddedResource* table, size_t count)
     embeddedCount = table ? count : 0;
 }
 
-std::string ResourceBundle::baseName(long resourceNumber, double factor)
-{
-    char base[48];
-    if (factor == 1.0)
-        std::snprintf(base, sizeof base, "bmp%05ld", resourceNumber);
-    else
-        std::snprintf(base, sizeof base, "bmp%05ld@%gx", resourceNumber, factor);
-    return base;
-}
-
 std::string ResourceBundle::overrideDirectory()
 {
     std::string path = NativeGraphics::moduleFilePath();

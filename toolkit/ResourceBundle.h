@@ -3,6 +3,7 @@
 #include "toolkit/NativeGraphics.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 // One image file compiled into the plug-in.
@@ -28,8 +29,17 @@ public:
     // found or decoded.
     static NativeImage* load(long resourceNumber, double factor = 1.0);
 
-    // The file name of a resource at a factor, without the extension.
-    static std::string baseName(long resourceNumber, double factor = 1.0);
+    // The file name of a resource at a factor, without the extension. Inline:
+    // the build-time bitmap generator names its files with it too.
+    static std::string baseName(long resourceNumber, double factor = 1.0)
+    {
+        char base[48];
+        if (factor == 1.0)
+            std::snprintf(base, sizeof base, "bmp%05ld", resourceNumber);
+        else
+            std::snprintf(base, sizeof base, "bmp%05ld@%gx", resourceNumber, factor);
+        return base;
+    }
 
     // The folder searched before the embedded files.
     static std::string overrideDirectory();
