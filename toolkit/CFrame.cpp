@@ -108,10 +108,12 @@ void CFrame::doIdleStuff()
 
 void CFrame::updateWhileTracking()
 {
-    if (window) {
+    if (window)
         window->waitForEvents(kTrackingWaitMs);
+    // While it waited, the window system may have run the host, and the host
+    // may have closed the window.
+    if (window)
         takeEvents(false);
-    }
     redrawChanged();
 }
 
