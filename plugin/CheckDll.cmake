@@ -16,13 +16,11 @@ if(NOT status EQUAL 0)
 endif()
 
 # Exports: the rows under "[Ordinal/Name Pointer] Table", "[   n] Name".
-set(exports "")
+# The row numbers go before the rows are split: CMake lists do not split
+# inside square brackets.
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\][^\n]*\n)*)" table "${listing}")
-string(REGEX MATCHALL "\\][ \t]+[^ \t\n]+" rows "${CMAKE_MATCH_1}")
-foreach(row IN LISTS rows)
-  string(REGEX REPLACE "^\\][ \t]+" "" name "${row}")
-  list(APPEND exports ${name})
-endforeach()
+string(REGEX REPLACE "[ \t]*\\[[ 0-9]+\\][ \t]*" "" rows "${CMAKE_MATCH_1}")
+string(REGEX MATCHALL "[^\n]+" exports "${rows}")
 
 # Imports: one "DLL Name: X" line per imported DLL. Windows compares DLL
 # names without regard to case.
