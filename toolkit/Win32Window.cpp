@@ -155,8 +155,15 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const LRESULT result = window ? window->handle(hwnd, message, wParam, lParam)
-                                  : DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = window ? window->handle(hwnd, message, wParam, lParam)
+                        : DefWindowProcW(hwnd, message, wParam, lParam);
+    } catch (...) {
+        // No exception may unwind into the system's code that called us
+        // (out of memory while queueing an event: the event is lost).
+        result = DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     // The last message: nothing may reach the object through this window
     // any more.
     if (message == WM_NCDESTROY)

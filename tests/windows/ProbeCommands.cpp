@@ -5,9 +5,12 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace probe {
@@ -189,6 +192,47 @@ int render(const std::string& plugin, const std::string& sceneName, const std::s
     ok = std::fclose(f) == 0 && ok;
     std::printf("rendered %s %zu channels %zu frames\n", scene->name, outputs.size(), frames);
     return ok ? 0 : 1;
+}
+
+int lifecycle(const std::string& plugin)
+{
+    const std::vector<float> input = testSignal(512);
+    for (int load = 0; load < 3; ++load) {
+        LoadedPlugin first(plugin, quietHost), second(plugin, quietHost);
+        std::vector<std::vector<float>> out;
+        for (LoadedPlugin* fx : {&first, &second}) {
+            fx->start(kSampleRate, 512);
+            fx->set(kAzimuth, 0.25f * float(load));
+            fx->process(input.data(), input.size(), out);
+        }
+    }
+    // A host's thread applies parameter changes (and delivers the reports
+    // they cause), then lives on after the plug-in is gone.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool used = false, unloaded = false;
+    std::thread automation;
+    {
+        LoadedPlugin fx(plugin, quietHost);
+        automation = std::thread([&] {
+            for (int i = 0; i < 200; ++i)
+                fx.set(i % kNumParameters, float(i % 10) / 10.f);
+            std::unique_lock<std::mutex> hold(lock);
+            used = true;
+            changed.notify_all();
+            changed.wait(hold, [&] { return unloaded; });
+        });
+        std::unique_lock<std::mutex> hold(lock);
+        changed.wait(hold, [&] { return used; });
+    }
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        unloaded = true;
+    }
+    changed.notify_all();
+    automation.join();
+    std::printf("lifecycle ok\n");
+    return 0;
 }
 
 int bench(const std::string& plugin, double secondsPerCase)

@@ -18,6 +18,10 @@ int texts(const std::string& plugin);
 // `out`; `scene` is one of sceneNames().
 int render(const std::string& plugin, const std::string& scene, const std::string& out);
 std::string sceneNames();
+// Two instances of one file, unloaded and loaded again twice, and a host
+// thread that used an instance outliving the file's unloading; prints
+// "lifecycle ok" when all of it returned.
+int lifecycle(const std::string& plugin);
 // Nanoseconds per frame of processReplacing in the benchmark's cases.
 int bench(const std::string& plugin, double secondsPerCase);
 

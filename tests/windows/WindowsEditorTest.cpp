@@ -331,6 +331,44 @@ TEST_F(WindowsEditor, HundredOpensAndClosesAndASecondDllBesideAndUnloaded)
     EXPECT_EQ(host.quit(), 0);
 }
 
+// A host that closes the editor while the user drags (from a message the
+// editor's own loop dispatches), one that destroys its window under the
+// open editor, and reopening after each: the editor works on.
+TEST_F(WindowsEditor, HostClosesDuringADragAndDestroysItsWindowUnderTheEditor)
+{
+    EditorHost host;
+    ASSERT_TRUE(host.startWindows(false));
+    host.place(0.5f, 0.5f);
+    const long gx = kPadLeft + 79 + 7, gy = kPadTop + 79 + 7;
+    ASSERT_TRUE(moveTo(host.window, gx, gy));
+    pause(50);
+    ASSERT_TRUE(xdo({"mousedown", "1"}));
+    pause(100);
+    ASSERT_TRUE(moveTo(host.window, gx - 10, gy - 10));
+    std::string line;
+    ASSERT_TRUE(host.process.output.waitFor("begin 2", line, 10000));
+    EXPECT_EQ(host.ask("close", "closed"), "closed");
+    ASSERT_TRUE(moveTo(host.window, gx - 20, gy - 20));
+    pause(100);
+    ASSERT_TRUE(xdo({"mouseup", "1"}));
+    EXPECT_TRUE(host.process.output.waitFor("end 2", line, 10000));
+    EXPECT_NE(host.ask("open", "ready window "), "");
+    EXPECT_EQ(host.ask("child", "child "), "child 330 272");
+
+    EXPECT_EQ(host.ask("destroy", "destroyed"), "destroyed");
+    host.process.send("set 2 0.25"); // the editor would redraw if it could
+    pause(200);
+    EXPECT_NE(host.ask("open", "ready window "), "");
+    host.window.clear();
+    for (int i = 0; i < 100 && host.window.empty(); ++i, pause(50))
+        host.window = findWindow(kHostTitle);
+    pause(200);
+    host.click(kSwitchLeft + 12, kSwitchBottom - 1);
+    ASSERT_TRUE(host.process.output.waitFor("automate 6 ", line, 10000));
+    EXPECT_EQ(host.text(6), "0.50");
+    EXPECT_EQ(host.quit(), 0);
+}
+
 // Audio, automation and the editor (opened, idled and closed over and over)
 // on their own threads for a few seconds: no crash, no hang, every sample
 // finite.

@@ -137,6 +137,20 @@ TEST(WindowsPlugin, EveryValueAndTextOverASweepAndEveryProgramEqualLinux)
     }
 }
 
+// As hosts do: two instances, the DLL unloaded and loaded again, a host
+// thread that used the plug-in ending after the DLL is gone (where a
+// thread's storage the DLL left behind would hang or crash the host).
+TEST(WindowsPlugin, InstancesReloadsAndAThreadOutlivingTheDll)
+{
+    SKIP_UNLESS(whyNoWine());
+    for (bool ambix : {false, true}) {
+        SCOPED_TRACE(dll(ambix));
+        const Result r = onWindows({"lifecycle", dll(ambix)}, 60);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "lifecycle ok\n");
+    }
+}
+
 std::vector<float> samples(const std::string& path)
 {
     const std::string bytes = readFile(path);

@@ -5,6 +5,7 @@
 //   record PLUGIN                 the effect record and identity answers
 //   texts PLUGIN                  values and texts over a sweep of settings
 //   render PLUGIN SCENE OUT       a scene's render as raw floats
+//   lifecycle PLUGIN              loads, instances, unloads, a thread outliving it
 //   bench PLUGIN [SECONDS]        ns per frame of processReplacing
 //   edit PLUGIN [SCALE]           (Windows) the editor, driven from stdin
 //   stress PLUGIN SECONDS         (Windows) audio, automation and editor threads
@@ -26,7 +27,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: record|texts PLUGIN | render PLUGIN SCENE OUT | bench PLUGIN [SECONDS]"
+    std::fprintf(stderr, "usage: record|texts|lifecycle PLUGIN | render PLUGIN SCENE OUT | bench PLUGIN [SECONDS]"
 #ifdef _WIN32
                          " | edit PLUGIN [SCALE] | stress PLUGIN SECONDS"
 #endif
@@ -46,6 +47,8 @@ int run(int argc, char** argv)
         return probe::texts(plugin);
     if (command == "render" && argc == 5)
         return probe::render(plugin, argv[3], argv[4]);
+    if (command == "lifecycle")
+        return probe::lifecycle(plugin);
     if (command == "bench")
         return probe::bench(plugin, argc > 3 ? std::atof(argv[3]) : 0.5);
 #ifdef _WIN32
