@@ -2,12 +2,14 @@
 
 #include "effect/ParameterTable.h"
 #include "tests/windows/LoadedPlugin.h"
+#include "windows/Trigonometry.h"
 
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -232,6 +234,30 @@ int lifecycle(const std::string& plugin)
     changed.notify_all();
     automation.join();
     std::printf("lifecycle ok\n");
+    return 0;
+}
+
+int trig()
+{
+    uint64_t state = 7, hash = 1469598103934665603ull;
+    const auto uniform = [&](double range) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return (double(state >> 11) / 9007199254740992.0 * 2.0 - 1.0) * range;
+    };
+    const auto mix = [&](double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        hash = (hash ^ bits) * 1099511628211ull;
+    };
+    for (int i = 0; i < 1000000; ++i) {
+        const double x = uniform(i % 2 ? 10.0 : 1e5), y = uniform(1.0);
+        double s = 0, c = 0;
+        Trigonometry::sincos(x, &s, &c);
+        mix(s);
+        mix(c);
+        mix(Trigonometry::atan2(y, x));
+    }
+    std::printf("trig %016llx\n", static_cast<unsigned long long>(hash));
     return 0;
 }
 

@@ -22,6 +22,9 @@ std::string sceneNames();
 // thread that used an instance outliving the file's unloading; prints
 // "lifecycle ok" when all of it returned.
 int lifecycle(const std::string& plugin);
+// A hash of the Windows build's sine, cosine and arc tangent over a million
+// arguments: equal on both systems when the code gives the same bits.
+int trig();
 // Nanoseconds per frame of processReplacing in the benchmark's cases.
 int bench(const std::string& plugin, double secondsPerCase);
 

@@ -151,6 +151,16 @@ TEST(WindowsPlugin, InstancesReloadsAndAThreadOutlivingTheDll)
     }
 }
 
+// The trigonometry the DLLs carry gives the same bits built by mingw-w64
+// and run under wine as built by g++ on Linux.
+TEST(WindowsPlugin, TrigonometryGivesTheSameBitsOnBothSystems)
+{
+    SKIP_UNLESS(whyNoWine());
+    const Result windows = onWindows({"trig"}), linux = onLinux({"trig"});
+    ASSERT_EQ(windows.status, 0) << windows.err;
+    EXPECT_EQ(windows.out, linux.out);
+}
+
 std::vector<float> samples(const std::string& path)
 {
     const std::string bytes = readFile(path);

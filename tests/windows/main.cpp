@@ -7,6 +7,7 @@
 //   render PLUGIN SCENE OUT       a scene's render as raw floats
 //   lifecycle PLUGIN              loads, instances, unloads, a thread outliving it
 //   bench PLUGIN [SECONDS]        ns per frame of processReplacing
+//   trig                          a hash of the Windows build's trigonometry
 //   edit PLUGIN [SCALE]           (Windows) the editor, driven from stdin
 //   stress PLUGIN SECONDS         (Windows) audio, automation and editor threads
 
@@ -38,6 +39,8 @@ int usage()
 
 int run(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "trig")
+        return probe::trig();
     if (argc < 3)
         return usage();
     const std::string command = argv[1], plugin = argv[2];
