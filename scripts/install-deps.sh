@@ -17,7 +17,7 @@ packages=(
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
   g++-mingw-w64-x86-64-posix         # the Windows plug-ins (64-bit), cross-compiled
-  wine wine64 fonts-wine x11-apps    # their tests: 64-bit wine only (see below), xwd for window captures
+  wine wine64 fonts-wine             # their tests under wine: 64-bit only (see below)
 )
 # Never wine32: with it installed, /usr/bin/wine picks the 32-bit loader,
 # which a kernel without 32-bit support refuses, and every wine call fails.
