@@ -17,9 +17,11 @@
 #include <cstring>
 #include <string>
 
+// A drawing session on an image's own context: its clip and selections
+// are put back as they were when the session ends, so sessions may nest.
 struct GdiCanvas {
     HDC dc = nullptr;
-    HGDIOBJ previousBitmap = nullptr;
+    int savedState = 0;
 };
 
 namespace {
@@ -54,31 +56,6 @@ RECT toRect(const CRect& r)
 {
     return RECT{LONG(r.left), LONG(r.top), LONG(r.right), LONG(r.bottom)};
 }
-
-// A memory device context with the image selected into it, for as long as
-// the object lives.
-class SelectedImage {
-public:
-    explicit SelectedImage(GdiImage* image) : dc(CreateCompatibleDC(nullptr))
-    {
-        if (dc)
-            previous = SelectObject(dc, image->bitmap);
-    }
-    ~SelectedImage()
-    {
-        if (!dc)
-            return;
-        SelectObject(dc, previous);
-        DeleteDC(dc);
-    }
-    SelectedImage(const SelectedImage&) = delete;
-    SelectedImage& operator=(const SelectedImage&) = delete;
-
-    HDC dc;
-
-private:
-    HGDIOBJ previous = nullptr;
-};
 
 // COM for the length of one decode, in whatever mode the calling thread
 // already has: a host thread that initialised COM differently (the call
@@ -146,12 +123,10 @@ template <typename Open> GdiImage* decode(Open open)
 
 } // namespace
 
-void GdiImage::copyTo(HDC dc, const RECT& area) const
+void GdiImage::copyTo(HDC target, const RECT& area) const
 {
-    SelectedImage source(const_cast<GdiImage*>(this));
-    if (source.dc)
-        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, source.dc, area.left, area.top,
-               SRCCOPY);
+    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
+           SRCCOPY);
 }
 
 NativeImage* NativeGraphics::createImage(long width, long height, bool)
@@ -167,7 +142,8 @@ NativeImage* NativeGraphics::createImage(long width, long height, bool)
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
+    HDC dc = bitmap && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc) {
         if (bitmap)
             DeleteObject(bitmap);
         return nullptr;
@@ -176,6 +152,8 @@ NativeImage* NativeGraphics::createImage(long width, long height, bool)
     std::memset(bits, 0, size_t(width) * size_t(height) * 4);
     auto* image = new GdiImage;
     image->bitmap = bitmap;
+    image->dc = dc;
+    image->previous = SelectObject(dc, bitmap);
     image->bits = static_cast<unsigned char*>(bits);
     image->width = width;
     image->height = height;
@@ -214,6 +192,8 @@ void NativeGraphics::releaseImage(NativeImage* image)
 {
     if (!image)
         return;
+    SelectObject(image->dc, image->previous);
+    DeleteDC(image->dc);
     DeleteObject(image->bitmap);
     delete image;
 }
@@ -230,12 +210,12 @@ long NativeGraphics::height(NativeImage* image)
 
 NativeCanvas* NativeGraphics::beginDrawing(NativeImage* target)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc)
+    const int saved = SaveDC(target->dc);
+    if (saved == 0)
         return nullptr;
     auto* canvas = new GdiCanvas;
-    canvas->dc = dc;
-    canvas->previousBitmap = SelectObject(dc, target->bitmap);
+    canvas->dc = target->dc;
+    canvas->savedState = saved;
     return canvas;
 }
 
@@ -246,8 +226,7 @@ void NativeGraphics::endDrawing(NativeCanvas* canvas)
     // GDI may batch its work; whoever reads the image's bits next must see
     // all of it.
     GdiFlush();
-    SelectObject(canvas->dc, canvas->previousBitmap);
-    DeleteDC(canvas->dc);
+    RestoreDC(canvas->dc, canvas->savedState);
     delete canvas;
 }
 
@@ -275,16 +254,15 @@ void NativeGraphics::fill(NativeCanvas* canvas, const CRect& area, const CColor&
     GdiImage* pixel = createImage(1, 1, true);
     if (!pixel)
         return;
-    const auto premultiplied = [&](unsigned char c) { return static_cast<unsigned char>((c * colour.alpha + 127) / 255); };
+    const auto premultiplied = [&](unsigned char c) {
+        return static_cast<unsigned char>((c * colour.alpha + 127) / 255);
+    };
     pixel->bits[0] = premultiplied(colour.blue);
     pixel->bits[1] = premultiplied(colour.green);
     pixel->bits[2] = premultiplied(colour.red);
     pixel->bits[3] = colour.alpha;
-    {
-        SelectedImage source(pixel);
-        const BLENDFUNCTION over{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(canvas->dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source.dc, 0, 0, 1, 1, over);
-    }
+    const BLENDFUNCTION over{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(canvas->dc, r.left, r.top, r.right - r.left, r.bottom - r.top, pixel->dc, 0, 0, 1, 1, over);
     releaseImage(pixel);
 }
 
@@ -301,14 +279,11 @@ void NativeGraphics::drawImage(NativeCanvas* canvas, NativeImage* image, const C
         return;
     const int w = int(dest.width()), h = int(dest.height());
     const int sx = int(dest.left - origin.x), sy = int(dest.top - origin.y);
-    SelectedImage source(image);
-    if (!source.dc)
-        return;
     if (blend) {
         const BLENDFUNCTION over{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(canvas->dc, int(dest.left), int(dest.top), w, h, source.dc, sx, sy, w, h, over);
+        AlphaBlend(canvas->dc, int(dest.left), int(dest.top), w, h, image->dc, sx, sy, w, h, over);
     } else {
-        BitBlt(canvas->dc, int(dest.left), int(dest.top), w, h, source.dc, sx, sy, SRCCOPY);
+        BitBlt(canvas->dc, int(dest.left), int(dest.top), w, h, image->dc, sx, sy, SRCCOPY);
     }
 }
 

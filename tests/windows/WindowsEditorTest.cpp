@@ -113,9 +113,32 @@ struct Session {
     std::string lastY, lastX; // the drag's last automation of y and x
     std::vector<std::string> gestureShape; // the drag's requests, values left out
     std::string resetX, resetY, textsAfterReset, switchBottom, switchTop;
+    // What the window showed: the handle where the drag left it, and the
+    // row of the switch's knob after each click.
+    bool handleShownWhereDropped = false;
+    bool handleGoneFromGrab = false;
+    long knobAfterBottom = -1, knobAfterTop = -1;
 };
 
-Session playSession(EditorHost& host)
+// The brightest row of the switch in a screenshot: where its knob is.
+long knobRow(const Png& png)
+{
+    long best = -1, bestSum = -1;
+    for (long y = kSwitchTop; y < kSwitchBottom; ++y) {
+        long sum = 0;
+        for (long x = kSwitchLeft + 2; x < kSwitchRight - 2; ++x) {
+            const unsigned p = png.at(x, y);
+            sum += long((p >> 16) & 255) + long((p >> 8) & 255) + long(p & 255);
+        }
+        if (sum > bestSum) {
+            bestSum = sum;
+            best = y;
+        }
+    }
+    return best;
+}
+
+Session playSession(EditorHost& host, const std::string& shots)
 {
     Session s;
     host.place(0.5f, 0.5f);
@@ -125,6 +148,12 @@ Session playSession(EditorHost& host)
     EXPECT_TRUE(drag(host.window, gx, gy, -5, -8));
     std::string line;
     EXPECT_TRUE(host.process.output.waitFor("end 2", line, 10000));
+    pause(200);
+    if (host.shot(shots + "-after-drag.png")) {
+        const Png after(shots + "-after-drag.png");
+        s.handleShownWhereDropped = isHandle(after.at(kPadLeft + 59 + 7, kPadTop + 47 + 7));
+        s.handleGoneFromGrab = !isHandle(after.at(gx, gy));
+    }
     const auto all = requests(host.process);
     const std::vector<std::string> gesture(all.begin() + long(before), all.end());
     for (const auto& r : gesture) {
@@ -145,9 +174,15 @@ Session playSession(EditorHost& host)
     host.click(kSwitchLeft + 12, kSwitchBottom - 1);
     EXPECT_TRUE(host.process.output.waitFor("automate 6 ", line, 10000));
     s.switchBottom = line + " " + host.text(6);
+    pause(200);
+    if (host.shot(shots + "-switch-bottom.png"))
+        s.knobAfterBottom = knobRow(Png(shots + "-switch-bottom.png"));
     host.click(kSwitchLeft + 12, kSwitchTop);
     EXPECT_TRUE(host.process.output.waitFor("automate 6 ", line, 10000));
     s.switchTop = line + " " + host.text(6);
+    pause(200);
+    if (host.shot(shots + "-switch-top.png"))
+        s.knobAfterTop = knobRow(Png(shots + "-switch-top.png"));
     return s;
 }
 
@@ -227,13 +262,13 @@ TEST_F(WindowsEditor, DragAndCtrlClicksReachTheHostWithTheValuesLinuxGives)
     {
         EditorHost host;
         ASSERT_TRUE(host.startLinux(false));
-        linux = playSession(host);
+        linux = playSession(host, shotPath("linux-session"));
         EXPECT_EQ(host.quit(), 0);
     }
     {
         EditorHost host;
         ASSERT_TRUE(host.startWindows(false));
-        windows = playSession(host);
+        windows = playSession(host, shotPath("windows-session"));
         // While it held the mouse the editor let the host idle.
         std::string line;
         host.process.send("quit");
@@ -262,6 +297,15 @@ TEST_F(WindowsEditor, DragAndCtrlClicksReachTheHostWithTheValuesLinuxGives)
     EXPECT_EQ(windows.switchBottom, linux.switchBottom);
     EXPECT_EQ(windows.switchTop, "automate 6 1.000000 off");
     EXPECT_EQ(windows.switchTop, linux.switchTop);
+    // And the window showed each change: the handle where it was dropped,
+    // the knob where it was clicked, as on Linux.
+    EXPECT_TRUE(linux.handleShownWhereDropped && linux.handleGoneFromGrab);
+    EXPECT_TRUE(windows.handleShownWhereDropped);
+    EXPECT_TRUE(windows.handleGoneFromGrab);
+    EXPECT_GT(linux.knobAfterBottom, kSwitchTop + 60);
+    EXPECT_LT(linux.knobAfterTop, kSwitchTop + 20);
+    EXPECT_EQ(windows.knobAfterBottom, linux.knobAfterBottom);
+    EXPECT_EQ(windows.knobAfterTop, linux.knobAfterTop);
 }
 
 // Factor 2 from the host's request, and from the desktop's density (wine's
