@@ -69,7 +69,7 @@ check() {
   passed=$((passed + total - bad - own_skips))
   failed=$((failed + bad))
   skipped=$((skipped + own_skips))
-  [ "$own_skips" -eq 0 ] || skips+=("$name: $own_skips tests skipped themselves (see $log)")
+  [ "$own_skips" -eq 0 ] || skips+=("${log_name:-$name}: $own_skips tests skipped themselves (see $log)")
 }
 
 # tests_like NAME: how many tests NAME's test run would have run: those of the
@@ -207,7 +207,9 @@ if [ "$release_ok" = yes ]; then
   elif scripts/build-windows.sh "$BUILD/windows"; then
     . scripts/wine-env.sh
     started=$(date +%s)
-    if ! why=$(wine_prepare "$BUILD" 2>&1 >/dev/null); then
+    wine_error="$BUILD/wine-prepare.err"
+    if ! wine_prepare "$BUILD" 2>"$wine_error" >/dev/null; then
+      why=$(tail -1 "$wine_error")
       echo "!!! SKIPPED: the Windows plug-ins under wine: $why !!!"
       skips+=("the Windows plug-ins under wine: $why (the tests that need it skip themselves)")
       unset WINEPREFIX
