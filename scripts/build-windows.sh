@@ -1,27 +1,35 @@
 #!/usr/bin/env bash
-# scripts/build-windows.sh [BUILD_DIR]: cross-builds the Windows plug-ins
-# (corvane-velmora-xy3-2d.dll, corvane-velmora-xy3-2d-ambix.dll) and the
-# Windows test host into BUILD_DIR (build/windows) with mingw-w64. Where the
+# scripts/build-windows.sh [--32] [BUILD_DIR]: cross-builds the Windows
+# plug-ins (corvane-velmora-xy3-2d.dll, corvane-velmora-xy3-2d-ambix.dll) and
+# the Windows test host into BUILD_DIR with mingw-w64: 64-bit into
+# build/windows, or with --32 the 32-bit pair into build/windows32. Where the
 # cross compiler is not installed it says so in one line and succeeds, so
 # that `make` still builds the Linux plug-ins.
-#   scripts/build-windows.sh --available   succeeds only where it can build
+#   scripts/build-windows.sh [--32] --available   succeeds only where it can build
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-compiler=x86_64-w64-mingw32-g++-posix
+arch=x86_64
+dir=build/windows
+if [ "${1:-}" = --32 ]; then
+  arch=i686
+  dir=build/windows32
+  shift
+fi
+compiler=$arch-w64-mingw32-g++-posix
 if [ "${1:-}" = --available ]; then
   command -v "$compiler" >/dev/null
   exit
 fi
-dir=${1:-build/windows}
+dir=${1:-$dir}
 if ! command -v "$compiler" >/dev/null; then
-  echo "windows: no $compiler here, so no Windows plug-ins (scripts/install-deps.sh installs it)"
+  echo "windows: no $compiler here, so no $arch Windows plug-ins (scripts/install-deps.sh installs it)"
   exit 0
 fi
 werror=()
 [ -n "${CI:-}" ] && werror=(-DVELMORA_WERROR=ON)
 mkdir -p "$(dirname "$dir")"
-cmake -S . -B "$dir" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE=windows/mingw-w64-x86_64.cmake \
+cmake -S . -B "$dir" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="windows/mingw-w64-$arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_HOST=OFF "${werror[@]}" >"$dir.configure.log" 2>&1 \
   || { cat "$dir.configure.log"; exit 1; }
 cmake --build "$dir" -j "$(nproc)"

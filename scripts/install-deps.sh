@@ -16,7 +16,8 @@ packages=(
   netcdf-bin                         # ncgen: the binaural tests write small SOFA files
   g++-multilib                       # the 32-bit build
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
-  g++-mingw-w64-x86-64-posix         # the Windows plug-ins (64-bit), cross-compiled
+  g++-mingw-w64-x86-64-posix         # the Windows plug-ins, cross-compiled
+  g++-mingw-w64-i686-posix           # ... and their 32-bit pair (built, not run)
   wine wine64 fonts-wine             # their tests under wine: 64-bit only (see below)
 )
 # Never wine32: with it installed, /usr/bin/wine picks the 32-bit loader,
