@@ -284,12 +284,16 @@ int bench(const std::string& plugin, double secondsPerCase)
             fx.set(kCompensationDistance, c.compensation);
             fx.set(kAzimuth, azimuth);
             fx.set(kDistance, c.distance);
-            // The input and every output in one block of memory, each
-            // channel 64-byte aligned and a little apart, so that both
-            // systems' allocators place them alike.
+            // The input and every output in one block of memory that starts
+            // a page, each channel a little apart: the same addresses within
+            // a page on both systems, whose allocators would otherwise place
+            // the buffers differently (and make loads and stores collide
+            // differently in the cache).
+            const size_t page = 4096 / sizeof(float);
             const size_t stride = size_t(frames) + 48;
-            std::vector<float> memory(stride * size_t(e->numOutputs + 1) + 16);
-            float* base = memory.data() + (16 - (reinterpret_cast<uintptr_t>(memory.data()) / sizeof(float)) % 16) % 16;
+            std::vector<float> memory(stride * size_t(e->numOutputs + 1) + page);
+            const size_t misalignment = (reinterpret_cast<uintptr_t>(memory.data()) / sizeof(float)) % page;
+            float* base = memory.data() + (page - misalignment) % page;
             const std::vector<float> signal = testSignal(size_t(frames));
             std::copy(signal.begin(), signal.end(), base);
             std::vector<float*> outs;
