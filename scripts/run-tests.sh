@@ -204,36 +204,30 @@ if [ "$release_ok" = yes ]; then
   if ! scripts/build-windows.sh --available; then
     skip "$windows_count" "the Windows plug-ins ($windows_count tests): no mingw-w64 cross compiler here" \
       "(scripts/install-deps.sh installs g++-mingw-w64-x86-64-posix)"
-  elif scripts/build-windows.sh "$BUILD/windows"; then
+  elif built_from=$(date +%s) && scripts/build-windows.sh "$BUILD/windows"; then
     . scripts/wine-env.sh
     started=$(date +%s)
+    echo "== the Windows build took $(( started - built_from )) s"
     wine_error="$BUILD/wine-prepare.err"
-    if ! wine_prepare "$BUILD" 2>"$wine_error" >/dev/null; then
+    # The X server first: wine then makes its prefix for that display, and
+    # its first window appears without a second start-up.
+    if ! start_xvfb; then
+      broken+=("windows: Xvfb did not start")
+    elif ! DISPLAY="$xvfb_display" wine_prepare "$BUILD" 2>"$wine_error" >/dev/null; then
       why=$(tail -1 "$wine_error")
       echo "!!! SKIPPED: the Windows plug-ins under wine: $why !!!"
       skips+=("the Windows plug-ins under wine: $why (the tests that need it skip themselves)")
       unset WINEPREFIX
       log_name=windows check release -L windows
-    elif start_xvfb; then
-      VELMORA_WINDOWS_BUILD="$PWD/$BUILD/windows" DISPLAY="$xvfb_display" log_name=windows check release -L windows
       stop_xvfb
     else
-      broken+=("windows: Xvfb did not start")
+      VELMORA_WINDOWS_BUILD="$PWD/$BUILD/windows" DISPLAY="$xvfb_display" log_name=windows check release -L windows
+      stop_xvfb
     fi
     wine_finish
     echo "== the Windows stage took $(( $(date +%s) - started )) s after its build"
   else
     broken+=("windows: build")
-  fi
-  # The 32-bit pair: built in full, which runs the DLL check and the 32-bit
-  # Windows layout pins, but never run: 32-bit wine cannot run here.
-  if ! scripts/build-windows.sh --32 --available; then
-    skip 1 "the 32-bit Windows plug-ins: no i686 mingw-w64 cross compiler here" \
-      "(scripts/install-deps.sh installs g++-mingw-w64-i686-posix)"
-  elif scripts/build-windows.sh --32 "$BUILD/windows32"; then
-    skip 1 "running the 32-bit Windows plug-ins: built and their tables checked, but 32-bit wine cannot run here"
-  else
-    broken+=("windows32: build")
   fi
 fi
 

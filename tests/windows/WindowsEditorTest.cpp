@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <sstream>
 
@@ -42,6 +43,17 @@ std::string findWindow(const char* title)
     return found.empty() ? std::string() : found.front();
 }
 
+// Wine maps a window a moment after the program made it; the first window
+// of a fresh prefix, on a loaded machine, took several seconds.
+std::string waitForWindow(const char* title)
+{
+    std::string window;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((window = findWindow(title)).empty() && std::chrono::steady_clock::now() < deadline)
+        pause(100);
+    return window;
+}
+
 // A host with the editor open: the Windows test host under wine, or
 // velmora edit with the Linux plug-in.
 struct EditorHost {
@@ -56,9 +68,7 @@ struct EditorHost {
             args.push_back(scale);
         if (!process.start(args) || !process.output.waitFor("ready window ", ready, 30000))
             return false;
-        // Wine maps the window a moment after the host created it.
-        for (int i = 0; i < 100 && window.empty(); ++i, pause(50))
-            window = findWindow(kHostTitle);
+        window = waitForWindow(kHostTitle);
         return !window.empty();
     }
     bool startLinux(bool ambix)
@@ -403,9 +413,7 @@ TEST_F(WindowsEditor, HostClosesDuringADragAndDestroysItsWindowUnderTheEditor)
     host.process.send("set 2 0.25"); // the editor would redraw if it could
     pause(200);
     EXPECT_NE(host.ask("open", "ready window "), "");
-    host.window.clear();
-    for (int i = 0; i < 100 && host.window.empty(); ++i, pause(50))
-        host.window = findWindow(kHostTitle);
+    host.window = waitForWindow(kHostTitle);
     pause(200);
     host.click(kSwitchLeft + 12, kSwitchBottom - 1);
     ASSERT_TRUE(host.process.output.waitFor("automate 6 ", line, 10000));
