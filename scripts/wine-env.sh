@@ -21,6 +21,9 @@ wine_prepare() {
     return 1
   fi
   if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+    # A half-made prefix (a run stopped while making it) may still have its
+    # server running, which would live on bound to the removed folder.
+    [ -d "$WINEPREFIX" ] && timeout 60 wineserver -k >/dev/null 2>&1
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     local log="$build/wineprefix.log"
