@@ -1,6 +1,9 @@
 // The interface structures must match what hosts compiled elsewhere expect,
 // byte for byte. These checks pin the sizes and field offsets for the 64-bit
 // and the 32-bit x86 ABI; a change that moves a field fails the build.
+// 32-bit Windows aligns a double in a structure to 8 bytes where 32-bit
+// Linux aligns it to 4; the two offline structures whose doubles that moves
+// have a column for it.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,9 +15,21 @@
     static_assert(offsetof(type, field) == (kIs64Bit ? (offset64) : (offset32)),                             \
                   "offset of " #type "::" #field)
 
+// The same with the 32-bit Windows layout as well.
+#define VST_LAYOUT_W(type, size64, size32, sizeWin32)                                                        \
+    static_assert(sizeof(type) == (kIs64Bit ? (size64) : kIsWin32 ? (sizeWin32) : (size32)), "size of " #type)
+#define VST_OFFSET_W(type, field, offset64, offset32, offsetWin32)                                           \
+    static_assert(offsetof(type, field) == (kIs64Bit ? (offset64) : kIsWin32 ? (offsetWin32) : (offset32)),  \
+                  "offset of " #type "::" #field)
+
 namespace {
 
 constexpr bool kIs64Bit = sizeof(void*) == 8;
+#ifdef _WIN32
+constexpr bool kIsWin32 = !kIs64Bit;
+#else
+constexpr bool kIsWin32 = false;
+#endif
 static_assert(sizeof(void*) == 8 || sizeof(void*) == 4, "a 32- or 64-bit build");
 static_assert(sizeof(VstIntPtr) == sizeof(void*), "VstIntPtr holds a pointer");
 
@@ -123,31 +138,31 @@ VST_OFFSET(VstFileSelect, nbReturnPath, 1080, 1060);
 VST_OFFSET(VstFileSelect, reserved, 1088, 1064);
 VST_OFFSET(VstFileSelect, future, 1096, 1068);
 
-VST_LAYOUT(VstAudioFile, 296, 272);
-VST_OFFSET(VstAudioFile, hostOwned, 8, 4);
-VST_OFFSET(VstAudioFile, name, 24, 12);
-VST_OFFSET(VstAudioFile, uniqueId, 124, 112);
-VST_OFFSET(VstAudioFile, sampleRate, 128, 116);
-VST_OFFSET(VstAudioFile, numSampleFrames, 144, 128);
-VST_OFFSET(VstAudioFile, editCursorPosition, 160, 140);
-VST_OFFSET(VstAudioFile, numMarkers, 188, 168);
-VST_OFFSET(VstAudioFile, timeRulerOffset, 200, 176);
-VST_OFFSET(VstAudioFile, smpteFrameRate, 228, 204);
-VST_OFFSET(VstAudioFile, future, 232, 208);
+VST_LAYOUT_W(VstAudioFile, 296, 272, 288);
+VST_OFFSET_W(VstAudioFile, hostOwned, 8, 4, 4);
+VST_OFFSET_W(VstAudioFile, name, 24, 12, 12);
+VST_OFFSET_W(VstAudioFile, uniqueId, 124, 112, 112);
+VST_OFFSET_W(VstAudioFile, sampleRate, 128, 116, 120);
+VST_OFFSET_W(VstAudioFile, numSampleFrames, 144, 128, 136);
+VST_OFFSET_W(VstAudioFile, editCursorPosition, 160, 140, 152);
+VST_OFFSET_W(VstAudioFile, numMarkers, 188, 168, 180);
+VST_OFFSET_W(VstAudioFile, timeRulerOffset, 200, 176, 192);
+VST_OFFSET_W(VstAudioFile, smpteFrameRate, 228, 204, 220);
+VST_OFFSET_W(VstAudioFile, future, 232, 208, 224);
 
-VST_LAYOUT(VstOfflineTask, 1896, 1876);
-VST_OFFSET(VstOfflineTask, readPosition, 96, 96);
-VST_OFFSET(VstOfflineTask, inputBuffer, 128, 128);
-VST_OFFSET(VstOfflineTask, outputBuffer, 136, 132);
-VST_OFFSET(VstOfflineTask, positionToProcessFrom, 144, 136);
-VST_OFFSET(VstOfflineTask, extraBuffer, 168, 160);
-VST_OFFSET(VstOfflineTask, value, 176, 164);
-VST_OFFSET(VstOfflineTask, numFramesInSourceFile, 184, 172);
-VST_OFFSET(VstOfflineTask, numSourceChannels, 208, 196);
-VST_OFFSET(VstOfflineTask, outputText, 224, 212);
-VST_OFFSET(VstOfflineTask, progress, 736, 724);
-VST_OFFSET(VstOfflineTask, progressText, 748, 736);
-VST_OFFSET(VstOfflineTask, hostOwned, 856, 844);
-VST_OFFSET(VstOfflineTask, future, 872, 852);
+VST_LAYOUT_W(VstOfflineTask, 1896, 1876, 1880);
+VST_OFFSET_W(VstOfflineTask, readPosition, 96, 96, 96);
+VST_OFFSET_W(VstOfflineTask, inputBuffer, 128, 128, 128);
+VST_OFFSET_W(VstOfflineTask, outputBuffer, 136, 132, 132);
+VST_OFFSET_W(VstOfflineTask, positionToProcessFrom, 144, 136, 136);
+VST_OFFSET_W(VstOfflineTask, extraBuffer, 168, 160, 160);
+VST_OFFSET_W(VstOfflineTask, value, 176, 164, 164);
+VST_OFFSET_W(VstOfflineTask, numFramesInSourceFile, 184, 172, 176);
+VST_OFFSET_W(VstOfflineTask, numSourceChannels, 208, 196, 200);
+VST_OFFSET_W(VstOfflineTask, outputText, 224, 212, 216);
+VST_OFFSET_W(VstOfflineTask, progress, 736, 724, 728);
+VST_OFFSET_W(VstOfflineTask, progressText, 748, 736, 740);
+VST_OFFSET_W(VstOfflineTask, hostOwned, 856, 844, 848);
+VST_OFFSET_W(VstOfflineTask, future, 872, 852, 856);
 
 } // namespace

@@ -18,7 +18,12 @@ packages=(
   clang libclang-rt-14-dev           # libFuzzer and the sanitizers
   lv2-dev                            # the LV2 plug-ins: LV2's headers, and lv2_validate for their Turtle
   lilv-utils sordi serdi jalv jackd2 liblilv-dev   # LV2's own tools and hosts, for the LV2 tests
+  g++-mingw-w64-x86-64-posix         # the Windows plug-ins, cross-compiled
+  g++-mingw-w64-i686-posix           # ... and their 32-bit pair (built, not run)
+  wine wine64 fonts-wine             # their tests under wine: 64-bit only (see below)
 )
+# Never wine32: with it installed, /usr/bin/wine picks the 32-bit loader,
+# which a kernel without 32-bit support refuses, and every wine call fails.
 i386_packages=(libx11-dev:i386 libcairo2-dev:i386)   # the 32-bit editor
 
 sudo=""

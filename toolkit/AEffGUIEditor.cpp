@@ -3,6 +3,7 @@
 #include "plugin/AEffectX.h"
 #include "plugin/AudioEffectX.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/UiScale.h"
 
 std::atomic<long> AEffGUIEditor::knobMode{0};
 
@@ -34,11 +35,16 @@ bool AEffGUIEditor::getRect(ERect** r)
 
 bool AEffGUIEditor::open(void* ptr)
 {
+    // The display scale a subclass settles next may depend on the density
+    // of the screen the host's window is on.
+    UiScale::noteParentWindow(ptr);
     return AEffEditor::open(ptr);
 }
 
 void AEffGUIEditor::close()
 {
+    if (UiScale::parentWindow() == parentWindow)
+        UiScale::noteParentWindow(nullptr);
     AEffEditor::close();
 }
 

@@ -4,8 +4,8 @@
 #include "toolkit/CRect.h"
 #include "toolkit/CReferenceCounter.h"
 #include "toolkit/CResourceDescription.h"
+#include "toolkit/NativeGraphics.h"
 
-typedef struct _cairo_surface cairo_surface_t;
 class CDrawContext;
 
 // An image, reference-counted. A bitmap whose resource cannot be found is
@@ -13,6 +13,9 @@ class CDrawContext;
 class CBitmap : public CReferenceCounter {
 public:
     explicit CBitmap(const CResourceDescription& desc);
+    // The resource as drawn at build time for a display scale factor, where
+    // the build embedded a set for that factor (ResourceBundle).
+    CBitmap(const CResourceDescription& desc, double factor);
     // A blank, fully transparent bitmap of the given size.
     CBitmap(long width, long height);
     ~CBitmap() override;
@@ -30,12 +33,12 @@ public:
     // The same, blended by the bitmap's alpha channel.
     void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
 
-    cairo_surface_t* getSurface() const { return surface; }
+    NativeImage* getSurface() const { return surface; }
 
 private:
     void paint(CDrawContext* context, const CRect& rect, const CPoint& offset, bool opaque);
 
-    cairo_surface_t* surface = nullptr;
+    NativeImage* surface = nullptr;
     long width = 0;
     long height = 0;
 };

@@ -2,19 +2,6 @@
 
 #include "toolkit/CFrame.h"
 
-#include <cairo.h>
-
-namespace {
-
-const char* const kFontFace = "Sans";
-
-void setSource(cairo_t* cr, const CColor& c)
-{
-    cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
-}
-
-} // namespace
-
 double fontPixelSize(CFont font)
 {
     switch (font) {
@@ -27,11 +14,17 @@ double fontPixelSize(CFont font)
     }
 }
 
-CDrawContext::CDrawContext(CFrame* f, cairo_surface_t* target) : frame(f), cr(cairo_create(target)) {}
+// Without a target (a frame whose back buffer could not be made) the
+// context still answers the mouse and draws nothing.
+CDrawContext::CDrawContext(CFrame* f, NativeImage* target)
+    : frame(f), canvas(target ? NativeGraphics::beginDrawing(target) : nullptr)
+{
+}
 
 CDrawContext::~CDrawContext()
 {
-    cairo_destroy(cr);
+    if (canvas)
+        NativeGraphics::endDrawing(canvas);
 }
 
 void CDrawContext::getMouseLocation(CPoint& where)
@@ -52,39 +45,26 @@ long CDrawContext::getMouseButtons()
 
 void CDrawContext::fillRect(const CRect& rect)
 {
-    setSource(cr, fillColor);
-    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
-    cairo_fill(cr);
+    if (canvas)
+        NativeGraphics::fill(canvas, rect, fillColor);
 }
 
 void CDrawContext::drawString(const char* text, const CRect& rect, CHoriTxtAlign align)
 {
-    if (!text || !*text || rect.isEmpty())
+    if (!canvas || !text || !*text || rect.isEmpty())
         return;
-    cairo_save(cr);
-    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
-    cairo_clip(cr);
-    cairo_select_font_face(cr, kFontFace, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, fontPixelSize(font) * fontScale);
-    cairo_text_extents_t ext;
-    cairo_text_extents(cr, text, &ext);
-    cairo_font_extents_t fext;
-    cairo_font_extents(cr, &fext);
-    double x = rect.left;
-    if (align == kCenterText)
-        x = rect.left + (rect.width() - ext.x_advance) / 2.0;
-    else if (align == kRightText)
-        x = rect.right - ext.x_advance;
-    const double baseline = rect.top + (rect.height() + fext.ascent - fext.descent) / 2.0;
-    setSource(cr, fontColor);
-    cairo_move_to(cr, x, baseline);
-    cairo_show_text(cr, text);
-    cairo_restore(cr);
+    const double alignment = align == kCenterText ? 0.5 : align == kRightText ? 1.0 : 0.0;
+    NativeGraphics::drawText(canvas, text, rect, alignment, fontPixelSize(font) * fontScale, fontColor);
+}
+
+void CDrawContext::drawBitmap(NativeImage* image, const CRect& area, const CPoint& origin, bool blend)
+{
+    if (canvas && image && !area.isEmpty())
+        NativeGraphics::drawImage(canvas, image, area, origin, blend);
 }
 
 void CDrawContext::setClipRect(const CRect& rect)
 {
-    cairo_reset_clip(cr);
-    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
-    cairo_clip(cr);
+    if (canvas)
+        NativeGraphics::clip(canvas, rect);
 }

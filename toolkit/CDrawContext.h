@@ -4,20 +4,20 @@
 #include "toolkit/CFont.h"
 #include "toolkit/CPoint.h"
 #include "toolkit/CRect.h"
+#include "toolkit/NativeGraphics.h"
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
 class CFrame;
 
 enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
 
-// Drawing onto the frame's back buffer, and the state of the mouse while
-// a control tracks it. Mouse tracking is polled: a control's mouse loop
-// asks for the position and the button flags (CButton) again and again.
+// Drawing onto the frame's back buffer (or any image), and the state of
+// the mouse while a control tracks it. Mouse tracking is polled: a
+// control's mouse loop asks for the position and the button flags
+// (CButton) again and again.
 class CDrawContext {
 public:
     // Draws on target; frame (may be null) answers the mouse queries.
-    CDrawContext(CFrame* frame, cairo_surface_t* target);
+    CDrawContext(CFrame* frame, NativeImage* target);
     virtual ~CDrawContext();
 
     CDrawContext(const CDrawContext&) = delete;
@@ -38,14 +38,16 @@ public:
     // One line of text, vertically centred in rect and clipped to it.
     void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
 
+    // The part of image that falls into area, its top-left corner placed at
+    // origin: copied, or blended by its alpha.
+    void drawBitmap(NativeImage* image, const CRect& area, const CPoint& origin, bool blend);
+
     // Restricts all further drawing to rect.
     void setClipRect(const CRect& rect);
 
-    cairo_t* getCairo() const { return cr; }
-
 private:
     CFrame* frame;
-    cairo_t* cr;
+    NativeCanvas* canvas;
     CFont font = kNormalFont;
     CColor fontColor = kBlackCColor;
     CColor fillColor = kWhiteCColor;

@@ -1,7 +1,8 @@
 #pragma once
 
 // The toolkit's standard fonts. All are the same sans-serif face at
-// different sizes (fontconfig picks the face, usually DejaVu Sans).
+// different sizes: on X11 fontconfig picks the face, usually DejaVu Sans;
+// on Windows it is Tahoma.
 enum CFont {
     kSystemFont = 0,
     kNormalFontVeryBig,

@@ -3,22 +3,19 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CView.h"
+#include "toolkit/PlatformWindow.h"
 #include "toolkit/VSTGUIEditorInterface.h"
-#include "toolkit/X11Window.h"
-
-#include <cairo.h>
 
 #include <algorithm>
-#include <cstdint>
 
 namespace {
 
 const int kTrackingWaitMs = 10;
 
-cairo_surface_t* createBackBuffer(const CRect& size)
+// Null only when memory is short; the frame then draws nothing.
+NativeImage* createBackBuffer(const CRect& size)
 {
-    return cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(std::max(1L, size.width())),
-                                      int(std::max(1L, size.height())));
+    return NativeGraphics::createImage(std::max(1L, size.width()), std::max(1L, size.height()), false);
 }
 
 } // namespace
@@ -27,8 +24,7 @@ CFrame::CFrame(const CRect& s, void* systemWindow, VSTGUIEditorInterface* e)
     : size(0, 0, s.width(), s.height()), editor(e), backBuffer(createBackBuffer(s))
 {
     if (systemWindow)
-        window = X11Window::open(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(systemWindow)),
-                                 size.width(), size.height());
+        window = PlatformWindow::open(systemWindow, size.width(), size.height());
     damage = size;
 }
 
@@ -42,7 +38,7 @@ CFrame::~CFrame()
     if (background)
         background->forget();
     window.reset();
-    cairo_surface_destroy(backBuffer);
+    NativeGraphics::releaseImage(backBuffer);
 }
 
 void CFrame::closeWindow()
@@ -112,10 +108,12 @@ void CFrame::doIdleStuff()
 
 void CFrame::updateWhileTracking()
 {
-    if (window) {
+    if (window)
         window->waitForEvents(kTrackingWaitMs);
+    // While it waited, the window system may have run the host, and the host
+    // may have closed the window.
+    if (window)
         takeEvents(false);
-    }
     redrawChanged();
 }
 
@@ -205,7 +203,7 @@ void CFrame::paint(const CRect& area)
 
 void CFrame::show(const CRect& area)
 {
-    if (window && exposed && !window->isDestroyed())
+    if (window && exposed && backBuffer && !window->isDestroyed())
         window->blit(backBuffer, area);
 }
 

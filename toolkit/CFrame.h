@@ -1,15 +1,15 @@
 #pragma once
 
 #include "toolkit/CRect.h"
+#include "toolkit/NativeGraphics.h"
 
 #include <memory>
 #include <vector>
 
-typedef struct _cairo_surface cairo_surface_t;
 class CBitmap;
 class CView;
+class PlatformWindow;
 class VSTGUIEditorInterface;
-class X11Window;
 
 // The editor's window: a child of the host's window, its background
 // bitmap and the views on it, which it owns. All work happens inside the
@@ -73,7 +73,7 @@ public:
     // Repaints the changed area into the back buffer now and shows it.
     void redrawChanged();
 
-    cairo_surface_t* getBackBuffer() const { return backBuffer; }
+    NativeImage* getBackBuffer() const { return backBuffer; }
 
 private:
     void takeEvents(bool acceptClicks);
@@ -83,8 +83,8 @@ private:
 
     CRect size;
     VSTGUIEditorInterface* editor;
-    std::unique_ptr<X11Window> window;
-    cairo_surface_t* backBuffer;
+    std::unique_ptr<PlatformWindow> window;
+    NativeImage* backBuffer;
     CBitmap* background = nullptr;
     std::vector<CView*> views;
     CRect damage; // area to repaint besides the changed views

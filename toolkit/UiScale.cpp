@@ -1,8 +1,6 @@
 #include "toolkit/UiScale.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xresource.h>
-
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 
@@ -12,11 +10,15 @@ namespace {
 // editor was drawn for.
 const double kDesignDpi = 96.0;
 
-std::string environment(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
+// The factors a build's bitmaps exist for: any (0), or every step of this
+// size from 1 to 3, where they were drawn at build time.
+#ifdef VELMORA_UI_SCALE_STEP
+const double kStep = VELMORA_UI_SCALE_STEP;
+#else
+const double kStep = 0.0;
+#endif
+
+std::atomic<void*> openingParent{nullptr};
 
 // The whole text as a number. Trailing blanks are tolerated (xrdb keeps
 // them); anything else makes it no number.
@@ -38,6 +40,8 @@ bool UiScale::usable(double value, double& factor)
     if (!std::isfinite(value) || value <= 0.0)
         return false;
     factor = value < kMinimum ? kMinimum : value > kMaximum ? kMaximum : value;
+    if (kStep > 0.0)
+        factor = kMinimum + std::round((factor - kMinimum) / kStep) * kStep;
     return true;
 }
 
@@ -60,40 +64,17 @@ double UiScale::choose(const Sources& sources)
     return kMinimum;
 }
 
-double UiScale::current(float hostRequest)
-{
-    Sources sources;
-    sources.hostRequest = hostRequest;
-    sources.environment = environment("VELMORA_UI_SCALE");
-    sources.xftDpi = readXftDpi;
-    sources.gdkScale = environment("GDK_SCALE");
-    return choose(sources);
-}
-
 bool UiScale::isHostRequest(VstInt32 index, VstIntPtr value)
 {
     return index == kHostRequestIndex && value == kHostRequestValue;
 }
 
-std::string UiScale::readXftDpi()
+void UiScale::noteParentWindow(void* parent)
 {
-    // A connection of our own, for this one question: the editor's window
-    // connection does not exist yet when the host asks for the size.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return "";
-    std::string dpi;
-    // The resources xrdb loaded, as the server holds them on the root window.
-    if (const char* resources = XResourceManagerString(display)) {
-        XrmInitialize();
-        if (XrmDatabase db = XrmGetStringDatabase(resources)) {
-            char* type = nullptr;
-            XrmValue value{};
-            if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
-                dpi = value.addr;
-            XrmDestroyDatabase(db);
-        }
-    }
-    XCloseDisplay(display);
-    return dpi;
+    openingParent.store(parent);
+}
+
+void* UiScale::parentWindow()
+{
+    return openingParent.load();
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -101,6 +102,11 @@ void declareFixedSize(Display* d, Window w, unsigned int width, unsigned int hei
 }
 
 } // namespace
+
+std::unique_ptr<PlatformWindow> PlatformWindow::open(void* parent, long width, long height)
+{
+    return X11Window::open(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(parent)), width, height);
+}
 
 std::unique_ptr<X11Window> X11Window::open(unsigned long parent, long width, long height)
 {
@@ -285,7 +291,7 @@ bool X11Window::queryPointer(CPoint& where, long& buttons)
     return true;
 }
 
-void X11Window::blit(cairo_surface_t* backBuffer, const CRect& area)
+void X11Window::blit(NativeImage* backBuffer, const CRect& area)
 {
     if (destroyed || !surface || area.isEmpty())
         return;

@@ -1,21 +1,8 @@
 #pragma once
 
-#include "toolkit/CPoint.h"
-#include "toolkit/CRect.h"
+#include "toolkit/PlatformWindow.h"
 
 #include <memory>
-
-typedef struct _cairo_surface cairo_surface_t;
-
-// What the frame needs to know from the window system.
-struct WindowEvent {
-    // kCloseRequested: the user closed a top-level window (its title bar).
-    enum Kind { kExposed, kPressed, kDestroyed, kCloseRequested } kind = kExposed;
-    CRect area; // kExposed: the uncovered part
-    bool last = false; // kExposed: no more exposures of this series follow
-    CPoint where; // kPressed: window pixels
-    long buttons = 0; // kPressed: CButton flags, the pressed button included
-};
 
 // The frame's child window inside the host's window, on a Display
 // connection of its own. All X errors on that connection are swallowed, so
@@ -27,7 +14,7 @@ struct WindowEvent {
 // that embed a window size the room they give it from those hints. For a
 // host that gives no window of its own, a top-level window of the same kind
 // holds the frame's window instead.
-class X11Window {
+class X11Window : public PlatformWindow {
 public:
     // Null when there is no X server or the parent is not a window.
     static std::unique_ptr<X11Window> open(unsigned long parent, long width, long height);
@@ -35,29 +22,25 @@ public:
     // resize; its close button gives a kCloseRequested event. Null when
     // there is no X server.
     static std::unique_ptr<X11Window> openTopLevel(const char* title, long width, long height);
-    ~X11Window();
+    ~X11Window() override;
 
     X11Window(const X11Window&) = delete;
     X11Window& operator=(const X11Window&) = delete;
 
-    unsigned long id() const { return window; }
-    bool isDestroyed() const { return destroyed; }
+    unsigned long id() const override { return window; }
+    bool isDestroyed() const override { return destroyed; }
 
     // Round trip to the server so that everything it has sent, a
     // DestroyNotify from the host in particular, is queued here.
-    void sync();
+    void sync() override;
     // Waits up to ms milliseconds for the server unless events are queued.
-    void waitForEvents(int ms);
-    // Takes the next queued event that matters. Pointer motion and releases
-    // are dropped: mouse tracking polls the pointer instead.
-    bool nextEvent(WindowEvent& event);
+    void waitForEvents(int ms) override;
+    bool nextEvent(WindowEvent& event) override;
 
-    // Pointer position relative to the window and CButton flags; false when
-    // the window is gone or the pointer is on another screen.
-    bool queryPointer(CPoint& where, long& buttons);
+    // False also when the pointer is on another screen.
+    bool queryPointer(CPoint& where, long& buttons) override;
 
-    // Copies area of the back buffer onto the window.
-    void blit(cairo_surface_t* backBuffer, const CRect& area);
+    void blit(NativeImage* backBuffer, const CRect& area) override;
 
     // Turns an X button/modifier state word into CButton flags.
     long buttonFlags(unsigned int state) const;
