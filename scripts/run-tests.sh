@@ -113,10 +113,21 @@ trap stop_xvfb EXIT
 
 mkdir -p "$BUILD"
 
+# stage_done NAME: says how long the stage that just ended took; the whole
+# run must stay within ten minutes on a two-core machine.
+stage_from=$(date +%s)
+stage_done() {
+  local now
+  now=$(date +%s)
+  echo "== the $1 stage took $(( now - stage_from )) s"
+  stage_from=$now
+}
+
 # 1. The shipping configuration: optimised 64-bit plug-in, host, editor, all
 #    tests but those of the Windows plug-ins (stage 5).
 release_ok=no
 configure release -DCMAKE_BUILD_TYPE=Release && build release && release_ok=yes && check release -LE windows
+stage_done release
 
 # 2. 32-bit: the engine, the host boundary, the effect and the editor (the
 #    host needs a 32-bit libsndfile and stays 64-bit). Built wherever g++ can
@@ -150,6 +161,8 @@ else
   fi
 fi
 
+stage_done 32-bit
+
 # 3. ThreadSanitizer over the tests that drive the audio, parameter and
 #    editor threads against each other (their names contain "Concurrent")
 #    and over the LV2 editor's, with the editor built in, under an X server
@@ -177,6 +190,8 @@ if [ -n "$tsan_targets" ]; then
   fi
 fi
 
+stage_done ThreadSanitizer
+
 # 4. A few seconds of fuzzing from the committed corpus.
 if [ -x scripts/run-fuzz.sh ] && [ -d tests/fuzz ]; then
   fuzz_probe="$BUILD/fuzz-probe"
@@ -194,6 +209,8 @@ if [ -x scripts/run-fuzz.sh ] && [ -d tests/fuzz ]; then
     failed=$((failed + 1))
   fi
 fi
+
+stage_done fuzzing
 
 # 5. Windows: both plug-ins as DLLs cross-built with mingw-w64, their tables
 #    checked, and under wine (a prefix made once, on an X server of its own)
