@@ -149,8 +149,9 @@ int demo(const std::vector<std::string>& arguments)
     std::printf("  picture  %s   the path from above and the level of eight loudspeakers\n\n",
                 picturePath.c_str());
     std::printf(
-        "To use the plug-in in a DAW: `make install` copies both plug-ins into ~/.vst (or the first\n"
-        "folder of $VST_PATH). Rescan plug-ins, insert \"%s\" on a mono track and\n"
+        "To use the plug-in in a DAW: `make install` copies both VST 2.x plug-ins into ~/.vst (or the\n"
+        "first folder of $VST_PATH) and the LV2 bundle into ~/.lv2 (or the first folder of $LV2_PATH).\n"
+        "Rescan plug-ins, insert \"%s\" on a mono track and\n"
         "send all its %d outputs to a bus or decoder with as many inputs (in Ardour: strict I/O off,\n"
         "panner bypassed; see the README's \"In your DAW\").\n",
         host.text(effGetEffectName).c_str(), host.record().numOutputs);
