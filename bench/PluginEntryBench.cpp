@@ -166,20 +166,20 @@ bool takeValue(const char* argument, const char* flag, std::string& value)
     return true;
 }
 
-void addPlugin(Options& options, const std::string& spec)
+void addPlugin(Options& options, const std::string& option)
 {
-    const size_t equals = spec.find('=');
+    const size_t equals = option.find('=');
     if (equals == std::string::npos || equals == 0)
-        throw std::runtime_error("--plugin wants LABEL=PATH, not " + spec);
-    options.plugins.push_back(std::make_unique<LoadedPlugin>(spec.substr(0, equals), spec.substr(equals + 1)));
+        throw std::runtime_error("--plugin wants LABEL=PATH, not " + option);
+    options.plugins.push_back(std::make_unique<LoadedPlugin>(option.substr(0, equals), option.substr(equals + 1)));
 }
 
-void addRatio(Options& options, const std::string& spec)
+void addRatio(Options& options, const std::string& option)
 {
-    const size_t slash = spec.find('/');
+    const size_t slash = option.find('/');
     if (slash == std::string::npos)
-        throw std::runtime_error("--ratio wants A/B, not " + spec);
-    options.ratios.push_back({spec.substr(0, slash), spec.substr(slash + 1)});
+        throw std::runtime_error("--ratio wants A/B, not " + option);
+    options.ratios.push_back({option.substr(0, slash), option.substr(slash + 1)});
 }
 
 size_t parseAlignment(const std::string& text)

@@ -41,21 +41,7 @@ constexpr SilentChannels silentFromPlacement()
     return s;
 }
 
-// Where each of the encoder's channels goes in the frame.
-struct Places {
-    int acn[kHorizontal];
-};
-
-constexpr Places placesFromPlacement()
-{
-    Places p{};
-    for (int j = 0; j < kHorizontal; ++j)
-        p.acn[j] = AmbiXChannels::kPlacement[j].acn;
-    return p;
-}
-
 constexpr Weights kWeights = weightsFromPlacement();
-constexpr Places kPlaces = placesFromPlacement();
 constexpr SilentChannels kSilentChannels = silentFromPlacement();
 
 } // namespace
@@ -81,7 +67,7 @@ void AmbiXOutputs::render(NelAmbisonicEncoder& encoder, const float* const* inpu
     float* horizontal[kHorizontal];
 #pragma GCC unroll 16
     for (int j = 0; j < kHorizontal; ++j)
-        horizontal[j] = outputs[kPlaces.acn[j]];
+        horizontal[j] = outputs[AmbiXChannels::kPlacement[j].acn];
     encoder.process(inputs, horizontal, frames);
     // Only once the encoder has read the input: a host processing in place
     // may have handed it over as one of these.

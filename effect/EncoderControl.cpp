@@ -1,6 +1,5 @@
 #include "effect/EncoderControl.h"
 
-#include "dsp/AmbiXChannels.h"
 #include "effect/AmbiXOutputs.h"
 #include "effect/ParameterTable.h"
 
@@ -16,11 +15,6 @@ constexpr float kNearestFilterMetres = NelAmbisonicEncoder::kNearestFilterDistan
 const double* EncoderControl::encoderWeights(OutputConvention convention)
 {
     return convention == OutputConvention::AmbiX ? AmbiXOutputs::encoderWeights() : nullptr;
-}
-
-int EncoderControl::outputCount(OutputConvention convention)
-{
-    return convention == OutputConvention::AmbiX ? AmbiXChannels::kFrameChannels : AmbiXChannels::kHorizontal;
 }
 
 EncoderControl::EncoderControl(NelAmbisonicEncoder& encoder_, OutputConvention convention_)
@@ -50,9 +44,20 @@ void EncoderControl::setParameter(int index, float normalised)
     }
 }
 
+void EncoderControl::applyNewProgram()
+{
+    for (int i = 0; i < ParameterTable::kCount; ++i)
+        setParameter(i, ParameterTable::info(i).initialValue);
+}
+
 float EncoderControl::normalised(int index) const
 {
     return ParameterTable::info(index).toNormalised(quantity(index));
+}
+
+float EncoderControl::userValue(int index) const
+{
+    return static_cast<float>(ParameterTable::userFromNormalised(index, normalised(index)));
 }
 
 void EncoderControl::setSampleRate(float rate)

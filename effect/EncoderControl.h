@@ -18,8 +18,6 @@ public:
     // The per-channel weights the encoder must be built with for a
     // convention (null for FuMa, whose weights are the encoder's own).
     static const double* encoderWeights(OutputConvention convention);
-    // The number of outputs a block render writes.
-    static int outputCount(OutputConvention convention);
 
     // `encoder` must be built with encoderWeights(convention) and outlive this.
     EncoderControl(NelAmbisonicEncoder& encoder, OutputConvention convention);
@@ -28,18 +26,23 @@ public:
     // encoder up to date. The index must be valid; the value is mapped as it
     // is (callers turn away values ParameterTable::acceptsValue refuses).
     void setParameter(int index, float normalised);
+    // The position of a new program, reached as the VST 2.x effect reaches
+    // it: every parameter's initial value applied in index order.
+    void applyNewProgram();
     // The encoder's quantity behind a parameter (radians or metres), and the
     // normalised value it reads back as.
     float quantity(int index) const { return encoder.*fields[index]; }
     float normalised(int index) const;
+    // The same in the parameter's user units (degrees or metres).
+    float userValue(int index) const;
 
     // A rate that is zero, negative or not finite is ignored.
     void setSampleRate(float rate);
     // Clears the filter memories; the glides start at their targets.
     void resume();
 
-    // Reads inputs[0] and overwrites outputs[0 .. outputCount - 1]; the input
-    // may be one of the outputs.
+    // Reads inputs[0] and overwrites every output of the convention (7 or
+    // 16); the input may be one of the outputs.
     void render(const float* const* inputs, float* const* outputs, int frames);
 
 private:

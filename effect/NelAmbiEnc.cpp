@@ -46,7 +46,7 @@ constexpr int kMaxReportRounds = 3;
 thread_local const void* reportingEffect = nullptr;
 
 // The same float, bit for bit: a NaN is never the same, so the first
-// publication, from NaN, stores every value.
+// publication, over the NaNs the values start as, stores every value.
 bool sameBits(float a, float b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0 && a == a;
@@ -69,8 +69,8 @@ NelAmbiEnc::NelAmbiEnc(audioMasterCallback hostCallback, const EffectIdentity& i
 {
     for (int i = 0; i < kNumPrograms; ++i)
         std::snprintf(programs[i].name, NelAmbiEncProgram::kNameSize, "Prog %i", i + 1);
-    for (float& value : publishedValues)
-        value = std::numeric_limits<float>::quiet_NaN();
+    for (auto& value : heldValues)
+        value.store(std::numeric_limits<float>::quiet_NaN(), std::memory_order_relaxed);
     publishHeldValues();
     setProgram(0);
     setNumInputs(1);
@@ -253,9 +253,9 @@ void NelAmbiEnc::publishHeldValues()
     bool moved = false;
     for (int i = 0; i < ParameterTable::kCount; ++i) {
         const float value = encoderControl.quantity(i);
-        if (sameBits(value, publishedValues[i]))
+        // Only the applying thread writes them: its own last store is there.
+        if (sameBits(value, heldValues[i].load(std::memory_order_relaxed)))
             continue;
-        publishedValues[i] = value;
         heldValues[i].store(value, std::memory_order_release);
         normalisedValues[i].store(ParameterTable::toNormalised(i, value), std::memory_order_release);
         moved = true;

@@ -122,12 +122,10 @@ private:
     // The encoder's quantity behind each parameter as last applied, and its
     // normalised value: what the value texts and getParameter read, from any
     // thread. The normalised value is worked out once per change, where the
-    // change is applied, not each time a host or a report asks for it.
+    // change is applied, not each time a host or a report asks for it; a
+    // change republishes only the parameters it moved.
     std::atomic<float> heldValues[ParameterTable::kCount];
     std::atomic<float> normalisedValues[ParameterTable::kCount];
-    // The control state's copy of the quantities last published: a change
-    // republishes only the parameters it moved.
-    float publishedValues[ParameterTable::kCount];
     // How many times published values moved: a report round that told the
     // host something needs another only when this changed meanwhile.
     std::atomic<std::uint32_t> publications{0};

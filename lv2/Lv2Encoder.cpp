@@ -16,15 +16,11 @@ Lv2Encoder::Lv2Encoder(const Lv2PluginInfo& info_, float sampleRate)
     : info(info_), encoder(Order3H0V, EncoderControl::encoderWeights(info_.identity.convention)),
       control(encoder, info_.identity.convention)
 {
-    static_assert(sizeof audioOut / sizeof audioOut[0] >= 16, "room for every output");
-    // The position of a new program, reached the way the VST 2.x effect
-    // reaches it: every parameter's initial value applied in index order.
-    for (int i = 0; i < ParameterTable::kCount; ++i)
-        control.setParameter(i, ParameterTable::info(i).initialValue);
+    control.applyNewProgram();
     control.setSampleRate(sampleRate);
     for (int s = 0; s < Lv2PluginInfo::kControlInputs; ++s) {
-        const int parameter = inputParameter[s] = info.port(static_cast<std::uint32_t>(s)).parameter;
-        taken[s] = static_cast<float>(ParameterTable::userFromNormalised(parameter, control.normalised(parameter)));
+        inputParameter[s] = info.port(static_cast<std::uint32_t>(s)).parameter;
+        taken[s] = control.userValue(inputParameter[s]);
     }
     for (int k = 0; k < Lv2PluginInfo::kPositionOutputs; ++k)
         positionParameter[k] = info.port(Lv2PluginInfo::kPositionXPort + static_cast<std::uint32_t>(k)).parameter;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/AmbiXChannels.h"
 #include "dsp/NelAmbisonicEncoder.h"
 #include "effect/EncoderControl.h"
 #include "lv2/Lv2PluginInfo.h"
@@ -45,7 +46,7 @@ private:
     const float* controlIn[Lv2PluginInfo::kControlInputs] = {};
     float* positionOut[Lv2PluginInfo::kPositionOutputs] = {};
     const float* audioIn = nullptr;
-    float* audioOut[32] = {};
+    float* audioOut[AmbiXChannels::kFrameChannels] = {};
     // The parameter behind each control input and position output.
     int inputParameter[Lv2PluginInfo::kControlInputs] = {};
     int positionParameter[Lv2PluginInfo::kPositionOutputs] = {};

@@ -38,7 +38,7 @@ public:
     // One line of text, vertically centred in rect and clipped to it.
     void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
 
-    // The part of image that falls into area, its top-left corner placed at
+    // Whatever of image falls into area, its top-left corner placed at
     // origin: copied, or blended by its alpha.
     void drawBitmap(NativeImage* image, const CRect& area, const CPoint& origin, bool blend);
 

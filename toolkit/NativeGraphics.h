@@ -50,7 +50,7 @@ public:
     // earlier restriction).
     static void clip(NativeCanvas* canvas, const CRect& area);
     static void fill(NativeCanvas* canvas, const CRect& area, const CColor& colour);
-    // The part of image that falls into area when its top-left corner is
+    // Whatever of image falls into area when its top-left corner is
     // placed at origin: copied over what was there (blend false), or laid
     // over it by the image's alpha (blend true).
     static void drawImage(NativeCanvas* canvas, NativeImage* image, const CRect& area, const CPoint& origin,

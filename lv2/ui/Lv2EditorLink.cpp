@@ -40,11 +40,9 @@ Lv2EditorLink::Lv2EditorLink(LV2UI_Write_Function write_, LV2UI_Controller contr
     : write(write_), controller(controller_), touch(touch_), position(Order3H0V), rules(position, OutputConvention::FuMa)
 {
     // Until the host says otherwise, the plug-in holds a new program.
-    for (int i = 0; i < ParameterTable::kCount; ++i)
-        rules.setParameter(i, ParameterTable::info(i).initialValue);
+    rules.applyNewProgram();
     for (std::uint32_t port = 0; port < Info::kPositionXPort; ++port)
-        inputs[port] = static_cast<float>(
-            ParameterTable::userFromNormalised(parameterOf(port), rules.normalised(parameterOf(port))));
+        inputs[port] = rules.userValue(parameterOf(port));
 }
 
 int Lv2EditorLink::portEvent(std::uint32_t port, float value)
@@ -97,8 +95,7 @@ void Lv2EditorLink::change(int index, float normalised)
 // port holds.
 void Lv2EditorLink::writeInput(std::uint32_t port)
 {
-    const int index = parameterOf(port);
-    const float value = static_cast<float>(ParameterTable::userFromNormalised(index, rules.normalised(index)));
+    const float value = rules.userValue(parameterOf(port));
     if (value == inputs[port])
         return;
     inputs[port] = value;
